@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its files. The application-support folder is
+// QStandardPaths::GenericDataLocation + "Hushnote" unless a caller (a test, the command line's
+// options) overrides it before first use.
+namespace AppPaths {
+QString applicationSupport();                    // ~/.local/share/Hushnote
+void setApplicationSupportOverride(const QString &folder); // empty restores the default
+QString homeLibrary();                           // applicationSupport()/Library
+QString modelsFolder();                          // applicationSupport()/models
+QString configurationFile();                     // applicationSupport()/configuration.json
+// The folder that holds the running executable's helpers ("helpers/whisper/whisper-cli").
+QString helpersFolder();
+}

@@ -1,0 +1,29 @@
+#include "platform/Errors.h"
+#include "platform/Preferences.h"
+#include "ui/Localization.h"
+
+#include <gtest/gtest.h>
+
+TEST(Localization, FallsBackByLanguage)
+{
+    Preferences::shared().remove(QStringLiteral("app.language"));
+    EXPECT_EQ(L(QStringLiteral("资料库包含不安全的链接。")), QStringLiteral("资料库包含不安全的链接。"));
+
+    // Traditional without a table entry: the ICU conversion of the key.
+    EXPECT_EQ(AppLocalization::text(QStringLiteral("这条记录没有音频"), QStringLiteral("zh-Hant")),
+              QStringLiteral("這條記錄沒有音頻"));
+    // English without an entry, and an unknown language: the key unchanged.
+    const QString missing = QStringLiteral("一个不存在的键");
+    EXPECT_EQ(AppLocalization::text(missing, QStringLiteral("en")), missing);
+    EXPECT_EQ(AppLocalization::text(missing, QStringLiteral("fr")), missing);
+}
+
+TEST(Localization, AppFailureDescribesItselfInTheStoredLanguage)
+{
+    const AppFailure failure(QStringLiteral("资料库包含不安全的链接。"));
+    Preferences::shared().setString(QStringLiteral("app.language"), QStringLiteral("en"));
+    EXPECT_EQ(failure.description(), QStringLiteral("The library contains an unsafe link."));
+    Preferences::shared().setString(QStringLiteral("app.language"), QStringLiteral("zh-Hans"));
+    EXPECT_EQ(failure.description(), failure.message());
+    Preferences::shared().remove(QStringLiteral("app.language"));
+}
