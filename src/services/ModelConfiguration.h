@@ -1,0 +1,60 @@
+#pragma once
+
+#include "services/CloudProvider.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+class Preferences;
+
+// Which engines transcribe and summarise, with which model names. Stored as JSON data under
+// "native.model-configuration". API keys are never part of it (see KeyVault).
+struct ModelConfiguration {
+    static inline const QString preferencesKey = QStringLiteral("native.model-configuration");
+
+    QString region = QStringLiteral("beijing");              // DashScope region for asrService "qwen"
+    QString asrModel = QStringLiteral("qwen3-asr-flash");     // cloud transcription model
+    QString summaryModel = QStringLiteral("deepseek-flash");  // cloud summary model
+    QString asrService = QStringLiteral("qwen");              // "whisper", "qwen" or a provider raw value
+    QString localASRModel = QStringLiteral("base");           // "tiny", "base" or "small"
+    QString summaryService = QStringLiteral("deepseek");      // "ollama" or a provider raw value
+    QString ollamaURL = QStringLiteral("http://127.0.0.1:11434");
+    QString ollamaModel;
+
+    bool operator==(const ModelConfiguration &) const = default;
+
+    // The stored configuration; the defaults when nothing is stored or it does not decode.
+    // Does not validate.
+    static ModelConfiguration load();
+    static ModelConfiguration load(const Preferences &defaults);
+    // Validates, pins the legacy key region, then stores. Throws AppFailure; on failure nothing
+    // is written.
+    void save() const;
+    void save(Preferences &defaults) const;
+    // Throws AppFailure with the first failing rule's message.
+    void validate() const;
+
+    // Makes the provider and model the engine of one role; the other role is left alone.
+    void select(CloudProvider provider, const QString &model, bool summary);
+
+    // Display names of the engines ("Whisper", "Ollama", or the provider's shown title).
+    QString asrTitle() const;
+    QString summaryTitle() const;
+    // The transcription provider; none for "whisper" or an unknown service.
+    std::optional<CloudProvider> asrProvider() const;
+    // Where a cloud transcription request goes (an unknown service falls back to DashScope Beijing).
+    QUrl asrURL() const;
+    // The key-vault account a job needs for the role; none for a service on this computer.
+    std::optional<QString> keyAccount(bool summary) const;
+
+    // The stored form: all eight keys.
+    QJsonObject toJSON() const;
+    QByteArray encoded() const;
+    // Lenient decoding of the stored form: missing keys take defaults, unknown keys are ignored,
+    // a present key that is not a string fails the whole decode.
+    static std::optional<ModelConfiguration> fromJSON(const QJsonObject &object);
+    static std::optional<ModelConfiguration> decode(const QByteArray &data);
+};
