@@ -2,16 +2,38 @@
 
 #include "ui/Localization.h"
 
+#include <algorithm>
 #include <cstring>
+
+namespace {
+
+QString fillFormat(QString text, const QStringList &arguments, const QString &suffix)
+{
+    qsizetype from = 0;
+    for (const QString &argument : arguments) {
+        const qsizetype number = text.indexOf(QLatin1String("%d"), from);
+        const qsizetype object = text.indexOf(QLatin1String("%@"), from);
+        const qsizetype at = number < 0 ? object : (object < 0 ? number : std::min(number, object));
+        if (at < 0)
+            break;
+        text.replace(at, 2, argument);
+        from = at + argument.size();
+    }
+    if (!suffix.isEmpty())
+        text += QLatin1Char(' ') + suffix;
+    return text;
+}
+
+} // namespace
 
 QString AppFailure::description() const
 {
-    return L(m_message);
+    return fillFormat(L(m_message), m_arguments, m_suffix);
 }
 
 const char *AppFailure::what() const noexcept
 {
-    m_what = m_message.toStdString();
+    m_what = fillFormat(m_message, m_arguments, m_suffix).toStdString();
     return m_what.c_str();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <string>
 
@@ -9,12 +10,20 @@
 class AppFailure : public std::exception {
 public:
     explicit AppFailure(QString message) : m_message(std::move(message)) {}
+    // A message that is a format ("钥匙串保存失败（%d）。"): the key is translated first, then each
+    // "%d" or "%@" is filled with the next argument; the suffix is appended untranslated after one space.
+    AppFailure(QString message, QStringList arguments, QString suffix = {})
+        : m_message(std::move(message)), m_arguments(std::move(arguments)), m_suffix(std::move(suffix)) {}
     const QString &message() const { return m_message; }
+    const QStringList &arguments() const { return m_arguments; }
+    const QString &suffix() const { return m_suffix; }
     QString description() const;
     const char *what() const noexcept override;
 
 private:
     QString m_message;
+    QStringList m_arguments;
+    QString m_suffix;
     mutable std::string m_what;
 };
 
