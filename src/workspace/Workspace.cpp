@@ -1,0 +1,385 @@
+#include "workspace/Workspace.h"
+
+#include "library/NativeLibrary.h"
+#include "platform/Async.h"
+#include "platform/Errors.h"
+#include "platform/ScopedFileAccess.h"
+#include "ui/Localization.h"
+#include "workspace/UserPrompts.h"
+
+#include <QCoroSignal>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace {
+
+const char *const homeLabelKey = "我的资料库";
+
+// Case-folded so that containment ignores case across scripts (ß/SS, Greek final sigma, full-width
+// Latin), not only ASCII.
+QString foldedSearchText(const Recording &recording)
+{
+    QString text = recording.title;
+    text += recording.summary;
+    for (const Segment &segment : recording.segments)
+        text += segment.text;
+    return text.toCaseFolded();
+}
+
+// The label of a foreign library: the last component of the folder the person picked.
+QString libraryName(const QString &folder)
+{
+    const QString clean = QDir::cleanPath(folder);
+    const QString name = QFileInfo(clean).fileName();
+    return name.isEmpty() ? clean : name;
+}
+
+bool inScope(const Recording &recording, const LibraryScope &scope)
+{
+    switch (scope.kind) {
+    case LibraryScope::Kind::All:
+        return recording.isLive();
+    case LibraryScope::Kind::Pinned:
+        return recording.isLive() && recording.starred.value_or(false);
+    case LibraryScope::Kind::Trash:
+        return !recording.isLive();
+    case LibraryScope::Kind::Project:
+        return recording.isLive() && recording.folderId && *recording.folderId == scope.projectID;
+    }
+    return false;
+}
+
+} // namespace
+
+Workspace::Workspace(NativeLibrary &library, UserPrompts &prompts, JobServices services, bool bootstrap,
+                     QObject *parent)
+    : QObject(parent),
+      m_library(library),
+      m_prompts(prompts),
+      m_services(std::move(services)),
+      m_libraryLabel(L(QString::fromUtf8(homeLabelKey)))
+{
+    if (bootstrap)
+        loadHome();
+}
+
+Workspace::~Workspace() = default;
+
+// --- setters -------------------------------------------------------------------------------
+
+void Workspace::setScope(const LibraryScope &scope)
+{
+    if (m_scope == scope)
+        return;
+    m_scope = scope;
+    Q_EMIT scopeChanged();
+}
+
+void Workspace::setSelectedID(const std::optional<QString> &id)
+{
+    if (m_selectedID == id)
+        return;
+    m_selectedID = id;
+    Q_EMIT selectedIDChanged();
+}
+
+void Workspace::setQuery(const QString &query)
+{
+    if (m_query != query) {
+        m_query = query;
+        Q_EMIT queryChanged();
+    }
+    filter();
+}
+
+void Workspace::setNotice(const std::optional<QString> &notice)
+{
+    if (m_notice == notice)
+        return;
+    m_notice = notice;
+    Q_EMIT noticeChanged();
+}
+
+void Workspace::setError(const std::optional<QString> &error)
+{
+    if (m_error == error)
+        return;
+    m_error = error;
+    Q_EMIT errorChanged();
+}
+
+void Workspace::setRecords(std::vector<Recording> records)
+{
+    if (m_records == records)
+        return;
+    m_records = std::move(records);
+    Q_EMIT recordsChanged();
+}
+
+void Workspace::setProjects(std::vector<Project> projects)
+{
+    if (m_projects == projects)
+        return;
+    m_projects = std::move(projects);
+    Q_EMIT projectsChanged();
+}
+
+void Workspace::setLoading(bool loading)
+{
+    if (m_loading == loading)
+        return;
+    m_loading = loading;
+    Q_EMIT loadingChanged();
+    Q_EMIT idleChanged();
+}
+
+void Workspace::setLibraryLabel(const QString &label)
+{
+    if (m_libraryLabel == label)
+        return;
+    m_libraryLabel = label;
+    Q_EMIT libraryLabelChanged();
+}
+
+void Workspace::setIsManaged(bool managed)
+{
+    if (m_isManaged == managed)
+        return;
+    m_isManaged = managed;
+    Q_EMIT isManagedChanged();
+}
+
+void Workspace::setJobID(const std::optional<QString> &id)
+{
+    if (m_jobID == id)
+        return;
+    m_jobID = id;
+    Q_EMIT jobIDChanged();
+    Q_EMIT idleChanged();
+}
+
+void Workspace::setProgress(double progress)
+{
+    if (m_progress == progress)
+        return;
+    m_progress = progress;
+    Q_EMIT progressChanged();
+}
+
+void Workspace::setProgressText(const QString &text)
+{
+    if (m_progressText == text)
+        return;
+    m_progressText = text;
+    Q_EMIT progressTextChanged();
+}
+
+bool Workspace::replaceRecord(const Recording &recording)
+{
+    auto it = std::find_if(m_records.begin(), m_records.end(),
+                           [&](const Recording &r) { return r.id == recording.id; });
+    if (it == m_records.end())
+        return false;
+    if (*it == recording)
+        return true;
+    *it = recording;
+    Q_EMIT recordsChanged();
+    return true;
+}
+
+// --- derived values ------------------------------------------------------------------------
+
+int Workspace::liveCount() const
+{
+    return int(std::count_if(m_records.begin(), m_records.end(), [](const Recording &r) { return r.isLive(); }));
+}
+
+int Workspace::pinnedCount() const
+{
+    return int(std::count_if(m_records.begin(), m_records.end(),
+                             [](const Recording &r) { return r.isLive() && r.starred.value_or(false); }));
+}
+
+int Workspace::trashCount() const
+{
+    return int(m_records.size()) - liveCount();
+}
+
+int Workspace::projectCount(const QString &projectID) const
+{
+    return int(std::count_if(m_records.begin(), m_records.end(), [&](const Recording &r) {
+        return r.isLive() && r.folderId && *r.folderId == projectID;
+    }));
+}
+
+QString Workspace::scopeTitle() const
+{
+    switch (m_scope.kind) {
+    case LibraryScope::Kind::All:
+        return L(QStringLiteral("全部笔记"));
+    case LibraryScope::Kind::Pinned:
+        return L(QStringLiteral("置顶"));
+    case LibraryScope::Kind::Trash:
+        return L(QStringLiteral("废纸篓"));
+    case LibraryScope::Kind::Project:
+        for (const Project &project : m_projects) {
+            if (project.id == m_scope.projectID)
+                return project.name;
+        }
+        return L(QStringLiteral("项目"));
+    }
+    return {};
+}
+
+std::optional<Recording> Workspace::selectedRecord() const
+{
+    if (!m_selectedID)
+        return std::nullopt;
+    for (const Recording &recording : m_records) {
+        if (recording.id == *m_selectedID)
+            return recording;
+    }
+    return std::nullopt;
+}
+
+QCoro::Task<> Workspace::whenIdle()
+{
+    QPointer<Workspace> self(this);
+    while (self && !isIdle())
+        co_await qCoro(this, &Workspace::idleChanged);
+}
+
+// --- filtering and installing ---------------------------------------------------------------
+
+void Workspace::filter()
+{
+    const QString folded = m_query.trimmed().toCaseFolded();
+    std::vector<Recording> result;
+    for (const Recording &recording : m_records) {
+        if (!inScope(recording, m_scope))
+            continue;
+        if (!folded.isEmpty() && !foldedSearchText(recording).contains(folded))
+            continue;
+        result.push_back(recording);
+    }
+    if (result == m_filtered)
+        return;
+    m_filtered = std::move(result);
+    Q_EMIT filteredChanged();
+}
+
+void Workspace::install(std::vector<Recording> records, std::vector<Project> projects, const QString &label,
+                        bool managed)
+{
+    setScope(LibraryScope::all());
+    setProjects(std::move(projects));
+    setRecords(std::move(records));
+    std::optional<QString> selection;
+    for (const Recording &recording : m_records) {
+        if (recording.isLive()) {
+            selection = recording.id;
+            break;
+        }
+    }
+    setSelectedID(selection);
+    setQuery(QString());
+    filter();
+    setLibraryLabel(label);
+    setIsManaged(managed);
+}
+
+void Workspace::reportSkipped(int skipped)
+{
+    if (skipped >= 1)
+        setNotice(L(QStringLiteral("已跳过 %d 条无法读取的记录。")).replace(QStringLiteral("%d"), QString::number(skipped)));
+    else
+        setNotice(std::nullopt);
+}
+
+void Workspace::reportOpenFailure(std::exception_ptr error)
+{
+    setError(L(QStringLiteral("资料库无法打开：%@")).replace(QStringLiteral("%@"), describeError(error)));
+}
+
+// --- loading ---------------------------------------------------------------------------------
+
+void Workspace::loadHome()
+{
+    if (!isIdle())
+        return;
+    const int generation = ++m_generation;
+    setLoading(true);
+    runLoadHome(generation);
+}
+
+QCoro::Task<> Workspace::runLoadHome(int generation)
+{
+    QPointer<Workspace> self(this);
+    std::exception_ptr failure;
+    std::optional<LibrarySnapshot> snapshot;
+    try {
+        snapshot = co_await m_library.loadHome();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!self)
+        co_return;
+    if (failure) {
+        reportOpenFailure(failure);
+    } else if (m_generation == generation) {
+        install(std::move(snapshot->recordings), std::move(snapshot->projects), L(QString::fromUtf8(homeLabelKey)),
+                true);
+        reportSkipped(snapshot->skipped);
+    }
+    if (m_generation == generation)
+        setLoading(false);
+}
+
+void Workspace::chooseLibrary()
+{
+    if (!isIdle())
+        return;
+    const QString start = QDir::home().filePath(QStringLiteral("Documents/Hushnote"));
+    const std::optional<QString> folder =
+        m_prompts.chooseFolder(L(QStringLiteral("打开资料库（只读）")),
+                               L(QStringLiteral("选择包含 recordings 的目录。旧资料保持只读，可复制到我的资料库后继续整理。")),
+                               start);
+    if (folder)
+        openLibrary(*folder);
+}
+
+void Workspace::openLibrary(const QString &folder)
+{
+    if (!isIdle())
+        return;
+    auto access = std::make_shared<ScopedFileAccess>(folder);
+    const int generation = ++m_generation;
+    setLoading(true);
+    runOpenLibrary(folder, std::move(access), generation);
+}
+
+QCoro::Task<> Workspace::runOpenLibrary(QString folder, std::shared_ptr<ScopedFileAccess> access, int generation)
+{
+    QPointer<Workspace> self(this);
+    std::exception_ptr failure;
+    std::optional<LibrarySnapshot> snapshot;
+    try {
+        snapshot = co_await runInBackground([folder] { return LibraryReader::read(folder, false, false); });
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!self)
+        co_return;
+    if (failure) {
+        reportOpenFailure(failure);
+    } else if (m_generation == generation) {
+        m_libraryAccess = std::move(access);
+        install(std::move(snapshot->recordings), std::move(snapshot->projects), libraryName(folder), false);
+        reportSkipped(snapshot->skipped);
+    }
+    if (m_generation == generation)
+        setLoading(false);
+}

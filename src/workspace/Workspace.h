@@ -1,0 +1,205 @@
+#pragma once
+
+#include "library/LibraryReader.h"
+#include "library/Recording.h"
+#include "workspace/JobServices.h"
+#include "workspace/OrganizeChange.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class NativeLibrary;
+class ScopedFileAccess;
+class UserPrompts;
+struct SummaryPreferences;     // src/processing/SummaryPreferences.h
+struct JobState;               // src/processing/WorkspaceJob.cpp
+enum class NoteExportFormat : int; // src/library/NoteExport.h (defined there with ": int")
+
+// The controller behind the main window: the open library's notes and projects, what the note list
+// shows, the busy flag, the last messages and the processing job's progress. Every member runs on
+// the user-interface thread; blocking work happens on the store's executor or the global pool and
+// comes back here before any state changes.
+//
+// Commands are split across files by topic: Workspace.cpp (state, loading, filtering),
+// WorkspaceImport.cpp, WorkspaceEditing.cpp, WorkspaceExport.cpp, processing/WorkspaceJob.cpp.
+class Workspace final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Workspace)
+    Q_PROPERTY(std::vector<Recording> records READ records NOTIFY recordsChanged)
+    Q_PROPERTY(std::vector<Project> projects READ projects NOTIFY projectsChanged)
+    Q_PROPERTY(LibraryScope scope READ scope WRITE setScope NOTIFY scopeChanged)
+    Q_PROPERTY(std::optional<QString> selectedID READ selectedID WRITE setSelectedID NOTIFY selectedIDChanged)
+    Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
+    Q_PROPERTY(std::vector<Recording> filtered READ filtered NOTIFY filteredChanged)
+    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    Q_PROPERTY(std::optional<QString> notice READ notice WRITE setNotice NOTIFY noticeChanged)
+    Q_PROPERTY(std::optional<QString> error READ error WRITE setError NOTIFY errorChanged)
+    Q_PROPERTY(QString libraryLabel READ libraryLabel NOTIFY libraryLabelChanged)
+    Q_PROPERTY(bool isManaged READ isManaged NOTIFY isManagedChanged)
+    Q_PROPERTY(std::optional<QString> jobID READ jobID NOTIFY jobIDChanged)
+    Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
+    Q_PROPERTY(QString progressText READ progressText NOTIFY progressTextChanged)
+    Q_PROPERTY(int liveCount READ liveCount NOTIFY recordsChanged)
+    Q_PROPERTY(int pinnedCount READ pinnedCount NOTIFY recordsChanged)
+    Q_PROPERTY(int trashCount READ trashCount NOTIFY recordsChanged)
+
+public:
+    // With bootstrap the constructor ends by loading the home library.
+    Workspace(NativeLibrary &library, UserPrompts &prompts, JobServices services, bool bootstrap,
+              QObject *parent = nullptr);
+    ~Workspace() override;
+
+    // --- observable state ---
+    const std::vector<Recording> &records() const { return m_records; }
+    const std::vector<Project> &projects() const { return m_projects; }
+    const LibraryScope &scope() const { return m_scope; }
+    const std::optional<QString> &selectedID() const { return m_selectedID; }
+    const QString &query() const { return m_query; }
+    const std::vector<Recording> &filtered() const { return m_filtered; }
+    bool loading() const { return m_loading; }
+    const std::optional<QString> &notice() const { return m_notice; }
+    const std::optional<QString> &error() const { return m_error; }
+    const QString &libraryLabel() const { return m_libraryLabel; }
+    bool isManaged() const { return m_isManaged; }
+    const std::optional<QString> &jobID() const { return m_jobID; }
+    double progress() const { return m_progress; }
+    const QString &progressText() const { return m_progressText; }
+
+    // Assigning the scope alone does not refilter; the sidebar calls filter() itself.
+    void setScope(const LibraryScope &scope);
+    void setSelectedID(const std::optional<QString> &id);
+    // Every assignment runs filter().
+    void setQuery(const QString &query);
+    // For views that dismiss a message.
+    void setNotice(const std::optional<QString> &notice);
+    void setError(const std::optional<QString> &error);
+
+    // --- derived values ---
+    int liveCount() const;
+    int pinnedCount() const;
+    int trashCount() const;
+    int projectCount(const QString &projectID) const;
+    QString scopeTitle() const; // localized, except a project's own name
+    // The note whose id is selectedID, if it is in records.
+    std::optional<Recording> selectedRecord() const;
+    // No library operation in flight and no job running.
+    bool isIdle() const { return !m_loading && !m_jobID; }
+    // Resolves once the workspace is idle (at once when it already is).
+    QCoro::Task<> whenIdle();
+
+    // --- commands (Workspace.cpp) ---
+    void loadHome();
+    void chooseLibrary();
+    void openLibrary(const QString &folder);
+    // Recomputes filtered from records, scope and query.
+    void filter();
+
+    // --- audio import (WorkspaceImport.cpp) ---
+    void chooseAudio();
+    void importAudio(const QString &audioPath, const std::optional<Recording> &copyOf = std::nullopt);
+    void copySelected();
+
+    // --- editing and organizing (WorkspaceEditing.cpp) ---
+    // Awaited by the note editor; throws AppFailure or the store's error.
+    QCoro::Task<> saveEdits(Recording edited);
+    // Reports through error.
+    void createProject(const QString &name);
+    // Awaited by the project name editor; throws.
+    QCoro::Task<> renameProject(QString projectID, QString name);
+    // Reports through error.
+    void organize(const QString &recordID, const OrganizeChange &change);
+
+    // --- export (WorkspaceExport.cpp) ---
+    void exportText(bool summary, NoteExportFormat format);
+
+    // --- processing job (processing/WorkspaceJob.cpp) ---
+    void startJob(bool summary, const SummaryPreferences &preferences);
+    // Asks the running job to stop, keeping what is done.
+    void stopJob();
+    // Resolves when no job runs (at once when none does).
+    QCoro::Task<> whenJobEnds();
+    // text cut into consecutive pieces of size characters (the last holds the rest); empty when
+    // size < 1 or text is empty.
+    static QStringList parts(const QString &text, int size);
+
+Q_SIGNALS:
+    void recordsChanged();
+    void projectsChanged();
+    void scopeChanged();
+    void selectedIDChanged();
+    void queryChanged();
+    void filteredChanged();
+    void loadingChanged();
+    void noticeChanged();
+    void errorChanged();
+    void libraryLabelChanged();
+    void isManagedChanged();
+    void jobIDChanged();
+    void progressChanged();
+    void progressTextChanged();
+    // loading or jobID changed.
+    void idleChanged();
+
+private:
+    // The command files define helpers under these names to reach the state below.
+    friend class WorkspaceImport;
+    friend class WorkspaceEditing;
+    friend class WorkspaceExport;
+    friend class WorkspaceJob;
+
+    // State setters for the command files: each emits its signal only on a real change.
+    void setRecords(std::vector<Recording> records);
+    void setProjects(std::vector<Project> projects);
+    void setLoading(bool loading);
+    void setLibraryLabel(const QString &label);
+    void setIsManaged(bool managed);
+    void setJobID(const std::optional<QString> &id);
+    void setProgress(double progress);
+    void setProgressText(const QString &text);
+    // Replaces the note with the same id in records in place (no refilter); false when absent.
+    bool replaceRecord(const Recording &recording);
+
+    // Makes a snapshot the open library: scope all, records, projects, selection of the newest
+    // live note, query cleared, filtered, label and managed flag.
+    void install(std::vector<Recording> records, std::vector<Project> projects, const QString &label,
+                 bool managed);
+    // notice = "已跳过 %d 条无法读取的记录。" when skipped >= 1, else cleared.
+    void reportSkipped(int skipped);
+    // error = "资料库无法打开：%@" with the error's description.
+    void reportOpenFailure(std::exception_ptr error);
+
+    QCoro::Task<> runLoadHome(int generation);
+    QCoro::Task<> runOpenLibrary(QString folder, std::shared_ptr<ScopedFileAccess> access, int generation);
+
+    NativeLibrary &m_library;
+    UserPrompts &m_prompts;
+    JobServices m_services;
+
+    std::vector<Recording> m_records;
+    std::vector<Project> m_projects;
+    LibraryScope m_scope;
+    std::optional<QString> m_selectedID;
+    QString m_query;
+    std::vector<Recording> m_filtered;
+    bool m_loading = false;
+    std::optional<QString> m_notice;
+    std::optional<QString> m_error;
+    QString m_libraryLabel;
+    bool m_isManaged = false;
+    std::optional<QString> m_jobID;
+    double m_progress = 0;
+    QString m_progressText;
+
+    // Load counter: a home or foreign load applies its result only while it still holds its value.
+    int m_generation = 0;
+    // Access to the open foreign library's folder; kept when the home library is loaded again.
+    std::shared_ptr<ScopedFileAccess> m_libraryAccess;
+    // The running job (defined by the job). shared_ptr so this header needs no definition.
+    std::shared_ptr<JobState> m_job;
+};
