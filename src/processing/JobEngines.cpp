@@ -1,0 +1,60 @@
+#include "processing/JobEngines.h"
+
+#include "platform/Errors.h"
+#include "processing/SummaryPreferences.h"
+#include "services/ModelClient.h"
+#include "services/ModelConfiguration.h"
+#include "services/OllamaClient.h"
+
+namespace JobEngines {
+
+namespace {
+
+// A Workspace built without an engine cannot run the stage; say so instead of crashing.
+[[noreturn]] void missingEngine()
+{
+    throw SystemError(QStringLiteral("No engine is configured for this stage."));
+}
+
+} // namespace
+
+std::optional<CloudProvider> cloudProvider(const ModelConfiguration &configuration, bool summary)
+{
+    if (summary) {
+        if (configuration.summaryService == QLatin1String("ollama"))
+            return std::nullopt;
+        return CloudProvider::fromRawValue(configuration.summaryService);
+    }
+    if (configuration.asrService == QLatin1String("whisper"))
+        return std::nullopt;
+    return configuration.asrProvider();
+}
+
+QCoro::Task<QString> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,
+                                std::stop_token stop)
+{
+    if (configuration.asrService == QLatin1String("whisper")) {
+        if (!services.localTranscribe)
+            missingEngine();
+        co_return co_await services.localTranscribe(std::move(wav), configuration.localASRModel);
+    }
+    if (!services.client)
+        missingEngine();
+    co_return co_await services.client->transcribe(std::move(wav), std::move(key), configuration, stop);
+}
+
+QCoro::Task<QString> summarize(JobServices services, ModelConfiguration configuration, SummaryPreferences preferences,
+                               QString key, QString text, bool merging, std::stop_token stop)
+{
+    if (configuration.summaryService == QLatin1String("ollama")) {
+        if (!services.ollama)
+            missingEngine();
+        co_return co_await services.ollama->summarize(std::move(text), configuration, merging, preferences, stop);
+    }
+    if (!services.client)
+        missingEngine();
+    co_return co_await services.client->summarize(std::move(text), std::move(key), configuration, merging,
+                                                  preferences, stop);
+}
+
+} // namespace JobEngines

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "services/CloudProvider.h"
+#include "workspace/JobServices.h"
+
+#include <QByteArray>
+#include <QCoroTask>
+#include <QString>
+
+#include <optional>
+#include <stop_token>
+
+struct ModelConfiguration;
+struct SummaryPreferences;
+
+// Which engine serves a stage of the processing job, and one call to it.
+namespace JobEngines {
+
+// The cloud provider a stage sends to; none when it runs on this computer ("whisper", "ollama") or
+// the setting names no provider.
+std::optional<CloudProvider> cloudProvider(const ModelConfiguration &configuration, bool summary);
+
+// One chunk's text from the local transcriber or the cloud client.
+QCoro::Task<QString> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,
+                                std::stop_token stop);
+
+// One summary request to Ollama or the cloud client.
+QCoro::Task<QString> summarize(JobServices services, ModelConfiguration configuration, SummaryPreferences preferences,
+                               QString key, QString text, bool merging, std::stop_token stop);
+
+} // namespace JobEngines
