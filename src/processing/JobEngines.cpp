@@ -36,7 +36,7 @@ QCoro::Task<QString> transcribe(JobServices services, ModelConfiguration configu
     if (configuration.asrService == QLatin1String("whisper")) {
         if (!services.localTranscribe)
             missingEngine();
-        co_return co_await services.localTranscribe(std::move(wav), configuration.localASRModel);
+        co_return co_await services.localTranscribe(std::move(wav), configuration.localASRModel, stop);
     }
     if (!services.client)
         missingEngine();

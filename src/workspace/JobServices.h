@@ -4,13 +4,49 @@
 #include <QCoroTask>
 #include <QString>
 
+#include <concepts>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
+#include <utility>
 
 class ModelClient;
 class OllamaClient;
 struct ModelConfiguration;
+
+// Local transcription of one WAV chunk with the given model id. The stop token reaches the child
+// process so a stopped job does not wait for the chunk to finish; a callable without the token is
+// accepted too (it then runs the chunk to its end and the job drops the text).
+class LocalTranscribeFunction {
+public:
+    using Full = std::function<QCoro::Task<QString>(QByteArray wav, QString modelID, std::stop_token stop)>;
+
+    LocalTranscribeFunction() = default;
+    template<typename F>
+        requires std::invocable<F &, QByteArray, QString, std::stop_token>
+    LocalTranscribeFunction(F function) : m_function(std::move(function))
+    {
+    }
+    template<typename F>
+        requires(!std::invocable<F &, QByteArray, QString, std::stop_token>
+                 && std::invocable<F &, QByteArray, QString>)
+    LocalTranscribeFunction(F function)
+        : m_function([function = std::move(function)](QByteArray wav, QString modelID, std::stop_token) mutable {
+              return function(std::move(wav), std::move(modelID));
+          })
+    {
+    }
+
+    explicit operator bool() const { return bool(m_function); }
+    QCoro::Task<QString> operator()(QByteArray wav, QString modelID, std::stop_token stop = {}) const
+    {
+        return m_function(std::move(wav), std::move(modelID), std::move(stop));
+    }
+
+private:
+    Full m_function;
+};
 
 // The outside services the processing job uses, handed to the Workspace at construction so tests
 // can point them at local fakes. The job (src/processing/WorkspaceJob.cpp) is their only user.
@@ -21,8 +57,8 @@ struct JobServices {
     std::function<QCoro::Task<std::optional<QString>>(QString account)> keyProvider;
     // Local summaries.
     std::shared_ptr<OllamaClient> ollama;
-    // Local transcription of one WAV chunk with the given model id.
-    std::function<QCoro::Task<QString>(QByteArray wav, QString modelID)> localTranscribe;
+    // Local transcription (in the program: LocalTranscriber::transcribe).
+    LocalTranscribeFunction localTranscribe;
     // The model settings at the moment of asking.
     std::function<ModelConfiguration()> configurationProvider;
 };
