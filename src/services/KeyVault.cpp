@@ -93,26 +93,30 @@ Preferences &KeyVault::preferences()
 
 QCoro::Task<std::optional<QString>> KeyVault::read(QString account)
 {
-    co_return co_await runOn(m_executor.pool(), [this, account] {
+    // The closure is a named local: g++ 12 destroys a lambda temporary inside co_await twice.
+    auto work = [this, account] {
         migrateIfNeeded(account);
         return readNow(account);
-    });
+    };
+    co_return co_await runOn(m_executor.pool(), std::move(work));
 }
 
 QCoro::Task<void> KeyVault::write(QString value, QString account)
 {
-    co_await runOn(m_executor.pool(), [this, value, account] {
+    auto work = [this, value, account] {
         migrateIfNeeded(account);
         writeNow(value, account);
-    });
+    };
+    co_await runOn(m_executor.pool(), std::move(work));
 }
 
 QCoro::Task<void> KeyVault::remove(QString account)
 {
-    co_await runOn(m_executor.pool(), [this, account] {
+    auto work = [this, account] {
         migrateIfNeeded(account);
         removeNow(account);
-    });
+    };
+    co_await runOn(m_executor.pool(), std::move(work));
 }
 
 std::optional<QString> KeyVault::readNow(const QString &account)
