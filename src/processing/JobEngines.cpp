@@ -36,11 +36,14 @@ QCoro::Task<QString> transcribe(JobServices services, ModelConfiguration configu
     if (configuration.asrService == QLatin1String("whisper")) {
         if (!services.localTranscribe)
             missingEngine();
-        co_return co_await services.localTranscribe(std::move(wav), configuration.localASRModel, stop);
+        QCoro::Task<QString> local = services.localTranscribe(std::move(wav), configuration.localASRModel, stop);
+        co_return co_await local;
     }
     if (!services.client)
         missingEngine();
-    co_return co_await services.client->transcribe(std::move(wav), std::move(key), configuration, stop);
+    // Every task is made before it is awaited: g++ 12 mishandles copied arguments inside co_await.
+    QCoro::Task<QString> cloud = services.client->transcribe(std::move(wav), std::move(key), configuration, stop);
+    co_return co_await cloud;
 }
 
 QCoro::Task<QString> summarize(JobServices services, ModelConfiguration configuration, SummaryPreferences preferences,
@@ -49,12 +52,14 @@ QCoro::Task<QString> summarize(JobServices services, ModelConfiguration configur
     if (configuration.summaryService == QLatin1String("ollama")) {
         if (!services.ollama)
             missingEngine();
-        co_return co_await services.ollama->summarize(std::move(text), configuration, merging, preferences, stop);
+        QCoro::Task<QString> local = services.ollama->summarize(std::move(text), configuration, merging, preferences, stop);
+        co_return co_await local;
     }
     if (!services.client)
         missingEngine();
-    co_return co_await services.client->summarize(std::move(text), std::move(key), configuration, merging,
-                                                  preferences, stop);
+    QCoro::Task<QString> cloud =
+        services.client->summarize(std::move(text), std::move(key), configuration, merging, preferences, stop);
+    co_return co_await cloud;
 }
 
 } // namespace JobEngines

@@ -22,7 +22,8 @@ QCoro::Task<QString> SummaryStage::run(QString transcript, SummarySizes sizes, R
         observer.progressText(count == 1 ? L(QStringLiteral("正在整理这段对话…"))
                                          : JobMessages::localized(QStringLiteral("整理纪要 %d / %d…"),
                                                                   {QString::number(i + 1), QString::number(count)}));
-        QString note = co_await request(parts.at(i), false);
+        QCoro::Task<QString> asking = request(parts.at(i), false);
+        QString note = co_await asking;
         notes.append(std::move(note));
         observer.progress(partProgress(i, count));
     }
@@ -36,7 +37,8 @@ QCoro::Task<QString> SummaryStage::run(QString transcript, SummarySizes sizes, R
         QStringList merged;
         for (const QString &group : groups) {
             JobMessages::checkStop(stop);
-            QString reply = co_await request(group, true);
+            QCoro::Task<QString> asking = request(group, true);
+            QString reply = co_await asking;
             merged.append(std::move(reply));
         }
         // Another pass over as many notes would cut them into as many groups again: it could loop

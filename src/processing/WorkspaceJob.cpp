@@ -179,7 +179,8 @@ QCoro::Task<> WorkspaceJob::askThenBegin(QPointer<Workspace> workspace, std::sha
 {
     bool allowed = false;
     try {
-        allowed = co_await CloudConsent::confirm(workspace->m_prompts, provider, summary);
+        QCoro::Task<bool> answer = CloudConsent::confirm(workspace->m_prompts, provider, summary);
+        allowed = co_await answer;
     } catch (...) {
         allowed = false; // a prompt that cannot be shown is no consent
     }
@@ -269,8 +270,10 @@ QCoro::Task<> WorkspaceJob::body()
         m_preferences.validate();
     if (account) {
         std::optional<QString> key;
-        if (m_services.keyProvider)
-            key = co_await m_services.keyProvider(*account);
+        if (m_services.keyProvider) {
+            QCoro::Task<std::optional<QString>> lookup = m_services.keyProvider(*account);
+            key = co_await lookup;
+        }
         ensureAlive();
         if (!key || key->isEmpty()) {
             const QString title = m_summary ? m_configuration.summaryTitle() : m_configuration.asrTitle();
@@ -288,7 +291,9 @@ QCoro::Task<> WorkspaceJob::body()
 
 QCoro::Task<> WorkspaceJob::save()
 {
-    co_await m_library->save(m_working);
+    // Arguments are copied before the await: g++ 12 mishandles temporaries inside co_await.
+    QCoro::Task<> saving = m_library->save(m_working);
+    co_await saving;
     ensureAlive();
     m_saved = m_working;
     Workspace &ws = workspace();
@@ -313,7 +318,8 @@ QCoro::Task<> WorkspaceJob::fail(std::exception_ptr error)
     m_working.status = QStringLiteral("paused");
     std::exception_ptr saveFailure;
     try {
-        co_await m_library->save(m_working);
+        QCoro::Task<> saving = m_library->save(m_working);
+        co_await saving;
     } catch (...) {
         saveFailure = std::current_exception();
     }
@@ -388,12 +394,14 @@ QCoro::Task<> WorkspaceJob::transcribe()
         ws.setProgress(double(i) / double(m_chunks));
 
         const double length = std::min(chunkSeconds, duration - start);
-        QByteArray wav = co_await runInBackground([audio, start, length, stop] {
-            return AudioChunk::wav(audio, start, length, stop);
-        });
+        QCoro::Task<QByteArray> decoding =
+            runInBackground([audio, start, length, stop] { return AudioChunk::wav(audio, start, length, stop); });
+        QByteArray wav = co_await decoding;
         ensureAlive();
         JobMessages::checkStop(stop);
-        QString text = co_await JobEngines::transcribe(m_services, m_configuration, m_key, std::move(wav), stop);
+        QCoro::Task<QString> transcribing =
+            JobEngines::transcribe(m_services, m_configuration, m_key, std::move(wav), stop);
+        QString text = co_await transcribing;
         ensureAlive();
         // A text that arrives after a stop request is discarded.
         JobMessages::checkStop(stop);
@@ -435,7 +443,8 @@ QCoro::Task<> WorkspaceJob::summarize()
         if (target)
             target->setProgress(value);
     };
-    const QString summary = co_await SummaryStage::run(transcript, sizes, std::move(request), std::move(observer), stop);
+    QCoro::Task<QString> stage = SummaryStage::run(transcript, sizes, std::move(request), std::move(observer), stop);
+    const QString summary = co_await stage;
     ensureAlive();
     JobMessages::checkStop(stop);
 

@@ -1,0 +1,135 @@
+#pragma once
+
+// A whole Workspace on a temporary home library with injected engines, for the processing job tests.
+
+#include "library/LibraryReader.h"
+#include "library/NativeLibrary.h"
+#include "processing/SummaryPreferences.h"
+#include "services/ModelClient.h"
+#include "services/ModelConfiguration.h"
+#include "services/OllamaClient.h"
+#include "support/AudioFixtures.h"
+#include "support/TaskRunner.h"
+#include "workspace/UserPrompts.h"
+#include "workspace/Workspace.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace JobTest {
+
+class FakePrompts final : public UserPrompts {
+public:
+    bool answer = true;
+    int asked = 0;
+    QString informative;
+
+    std::optional<QString> chooseFolder(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseAudioFile(const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override { return {}; }
+    QCoro::Task<bool> confirmCloudUpload(QString, QString informativeText, QString, QString) override
+    {
+        ++asked;
+        informative = informativeText;
+        co_return answer;
+    }
+};
+
+// What the interface saw, in order: one line per change of a job field.
+inline void observe(Workspace &workspace, QStringList &log)
+{
+    QObject::connect(&workspace, &Workspace::progressChanged, [&] { log << QStringLiteral("progress %1").arg(workspace.progress()); });
+    QObject::connect(&workspace, &Workspace::progressTextChanged, [&] { log << QStringLiteral("text ") + workspace.progressText(); });
+    QObject::connect(&workspace, &Workspace::noticeChanged, [&] { log << QStringLiteral("notice ") + workspace.notice().value_or(QStringLiteral("-")); });
+    QObject::connect(&workspace, &Workspace::errorChanged, [&] { log << QStringLiteral("error ") + workspace.error().value_or(QStringLiteral("-")); });
+    QObject::connect(&workspace, &Workspace::jobIDChanged, [&] { log << (workspace.jobID() ? QStringLiteral("job on") : QStringLiteral("job off")); });
+}
+
+class Fixture {
+public:
+    using Transcribe = std::function<QCoro::Task<QString>(QByteArray wav, QString model, std::stop_token stop)>;
+
+    Fixture()
+    {
+        configuration.asrService = QStringLiteral("whisper");
+        configuration.summaryService = QStringLiteral("ollama");
+        configuration.ollamaModel = QStringLiteral("qwen3:8b");
+        library = std::make_unique<NativeLibrary>(dir.path() + QStringLiteral("/Library"));
+        services.configurationProvider = [this] { return configuration; };
+        services.keyProvider = [this](QString account) -> QCoro::Task<std::optional<QString>> {
+            keyRequests << account;
+            auto it = keys.find(account);
+            co_return it == keys.end() ? std::nullopt : std::optional<QString>(it->second);
+        };
+        services.localTranscribe = [this](QByteArray wav, QString model, std::stop_token stop) {
+            return transcribe(std::move(wav), std::move(model), std::move(stop));
+        };
+        services.client = std::make_shared<ModelClient>();
+        services.ollama = std::make_shared<OllamaClient>();
+        // By default: the chunk's number, after letting the event loop run once.
+        transcribe = [this](QByteArray wav, QString, std::stop_token) -> QCoro::Task<QString> {
+            wavSizes.push_back(wav.size());
+            const int call = int(wavSizes.size());
+            if (onChunk)
+                onChunk(call);
+            co_return QStringLiteral("第%1段").arg(call);
+        };
+        workspace = std::make_unique<Workspace>(*library, prompts, services, true);
+        EXPECT_TRUE(TestSupport::waitUntil([this] { return !workspace->loading(); }));
+    }
+
+    // Imports real audio as a new note, reloads and selects it.
+    Recording importNote(const QString &audio)
+    {
+        const Recording note = TestSupport::runTask(library->importAudio(audio, std::nullopt));
+        reload(note.id);
+        return note;
+    }
+
+    // Writes a changed note straight to the store and reloads it into the Workspace.
+    void store(const Recording &note)
+    {
+        library->saveNow(note);
+        reload(note.id);
+    }
+
+    void reload(const QString &selected)
+    {
+        workspace->loadHome();
+        EXPECT_TRUE(TestSupport::waitUntil([this] { return !workspace->loading(); }));
+        workspace->setSelectedID(selected);
+    }
+
+    // The note as the store holds it on disk right now.
+    Recording onDisk(const QString &id) const
+    {
+        const LibrarySnapshot snapshot = LibraryReader::read(library->root(), true, true);
+        for (const Recording &recording : snapshot.recordings) {
+            if (recording.id == id)
+                return recording;
+        }
+        ADD_FAILURE() << "note not on disk";
+        return {};
+    }
+
+    void waitForJobEnd()
+    {
+        EXPECT_TRUE(TestSupport::waitUntil([this] { return !workspace->jobID(); }, 120000));
+    }
+
+    QTemporaryDir dir;
+    ModelConfiguration configuration;
+    std::map<QString, QString> keys;
+    QStringList keyRequests;
+    std::unique_ptr<NativeLibrary> library;
+    FakePrompts prompts;
+    JobServices services;
+    Transcribe transcribe;
+    std::function<void(int call)> onChunk;
+    std::vector<qsizetype> wavSizes;
+    std::unique_ptr<Workspace> workspace;
+};
+
+} // namespace JobTest
