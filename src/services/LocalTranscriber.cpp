@@ -1,0 +1,193 @@
+#include "services/LocalTranscriber.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Async.h"
+#include "platform/Errors.h"
+#include "services/WhisperModels.h"
+
+#include <QCoroProcess>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringDecoder>
+#include <QUuid>
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString engineMissing = QStringLiteral("转写引擎缺失，请重新安装 Hushnote。");
+const QString timedOut = QStringLiteral("本地转写超时，请尝试较小的模型。");
+const QString engineFailed = QStringLiteral("本地转写失败，请检测模型或尝试较小的模型。");
+const QString unreadable = QStringLiteral("转写结果无法读取。");
+const QString nothingRecognised = QStringLiteral("此片段没有识别出文字，已保留之前的进度。");
+
+constexpr auto pollInterval = 100ms;
+
+// The chunk's private folder, removed with everything in it however the chunk ends.
+class WorkFolder final {
+public:
+    WorkFolder()
+        : m_path(QDir(QDir::tempPath())
+                     .filePath(QStringLiteral("hushnote-whisper-") + QUuid::createUuid().toString(QUuid::WithoutBraces)))
+    {
+    }
+    ~WorkFolder() { QDir(m_path).removeRecursively(); }
+    WorkFolder(const WorkFolder &) = delete;
+    WorkFolder &operator=(const WorkFolder &) = delete;
+
+    const QString &path() const { return m_path; }
+    QString file(const QString &name) const { return QDir(m_path).filePath(name); }
+
+private:
+    QString m_path;
+};
+
+// Creates the folder readable by this user only and puts the chunk in it.
+void prepare(const QString &folder, const QString &audioFile, const QByteArray &wav)
+{
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    // mkdir, not "create if missing": a folder someone else made in the shared temporary folder is refused.
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
+        throw SystemError::fromErrno(errno, folder);
+    QFile audio(audioFile);
+    if (!audio.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw SystemError(audio.errorString(), int(audio.error()));
+    if (audio.write(wav) != wav.size() || !audio.flush())
+        throw SystemError(audio.errorString(), int(audio.error()));
+}
+
+QString readTranscript(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() >= LocalTranscriber::outputLimit)
+        throw AppFailure(unreadable);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SystemError(file.errorString(), int(file.error()));
+    const QByteArray bytes = file.read(LocalTranscriber::outputLimit);
+    if (file.error() != QFileDevice::NoError)
+        throw SystemError(file.errorString(), int(file.error()));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        throw AppFailure(unreadable);
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        throw AppFailure(nothingRecognised);
+    return trimmed;
+}
+
+void configure(QProcess &process, const QString &executable, const QString &modelFile, const WorkFolder &work)
+{
+    process.setProgram(executable);
+    process.setWorkingDirectory(QFileInfo(executable).absolutePath());
+    process.setArguments({QStringLiteral("-m"), modelFile, QStringLiteral("-f"), work.file(QStringLiteral("audio.wav")),
+                          QStringLiteral("-l"), QStringLiteral("auto"), QStringLiteral("-otxt"), QStringLiteral("-of"),
+                          work.file(QStringLiteral("transcript")), QStringLiteral("-np")});
+    // A backend path inherited from elsewhere would make whisper-cli load foreign code.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("GGML_BACKEND_PATH"));
+    process.setProcessEnvironment(environment);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+}
+
+QCoro::Task<> killAndReap(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        co_return;
+    process.kill(); // SIGKILL: whisper-cli gets no say
+    auto waiter = qCoro(process);
+    if (process.state() != QProcess::NotRunning)
+        co_await waiter.waitForFinished(-1);
+}
+
+// Runs whisper-cli on one prepared chunk. Returns once the process has exited or been killed.
+QCoro::Task<> supervise(QProcess *process, std::chrono::milliseconds limit, std::stop_token stop)
+{
+    auto waiter = qCoro(*process);
+    process->start();
+    const bool started = co_await waiter.waitForStarted(30s);
+    if (!started) {
+        co_await killAndReap(*process);
+        throw SystemError(process->errorString(), int(process->error()));
+    }
+    const QDeadlineTimer deadline(limit);
+    // A stop from another thread reaches the process on its own thread, at once rather than at the
+    // next poll.
+    std::stop_callback onStop(stop, [process] {
+        QMetaObject::invokeMethod(process, [process] { process->kill(); }, Qt::QueuedConnection);
+    });
+    while (process->state() != QProcess::NotRunning) {
+        if (stop.stop_requested() || deadline.hasExpired())
+            break;
+        const auto remaining = std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 1));
+        co_await waiter.waitForFinished(std::min<std::chrono::milliseconds>(pollInterval, remaining));
+    }
+    const bool expired = process->state() != QProcess::NotRunning && deadline.hasExpired();
+    co_await killAndReap(*process);
+    if (stop.stop_requested())
+        throw Cancelled();
+    if (expired)
+        throw AppFailure(timedOut);
+}
+
+QCoro::Task<QString> runChunk(QByteArray wav, QString executable, QString modelFile,
+                              std::chrono::milliseconds limit, std::stop_token stop)
+{
+    WorkFolder work;
+    const QString folder = work.path();
+    const QString audioFile = work.file(QStringLiteral("audio.wav"));
+    // Work handed to the pool is named first: g++ 12 destroys a temporary in a co_await twice.
+    auto prepareFolder = [folder, audioFile, wav] { prepare(folder, audioFile, wav); };
+    co_await runInBackground(std::move(prepareFolder));
+
+    QProcess process;
+    configure(process, executable, modelFile, work);
+    if (stop.stop_requested())
+        throw Cancelled();
+    co_await supervise(&process, limit, stop);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        throw AppFailure(engineFailed);
+
+    const QString transcript = work.file(QStringLiteral("transcript.txt"));
+    auto read = [transcript] { return readTranscript(transcript); };
+    co_return co_await runInBackground(std::move(read));
+}
+
+} // namespace
+
+LocalTranscriber::LocalTranscriber(WhisperModels &models, QString executable)
+    : m_models(&models)
+    , m_executable(executable.isEmpty() ? defaultExecutable() : std::move(executable))
+{
+}
+
+QString LocalTranscriber::defaultExecutable()
+{
+    return QDir(AppPaths::helpersFolder()).filePath(QStringLiteral("whisper/whisper-cli"));
+}
+
+QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, QString modelID, std::stop_token stop)
+{
+    // Everything this call needs is copied first, so the transcriber may go away while it runs.
+    WhisperModels *models = m_models;
+    const QString executable = m_executable;
+    const std::chrono::milliseconds limit = m_timeLimit;
+
+    const QFileInfo program(executable);
+    if (!program.isFile() || !program.isExecutable())
+        throw AppFailure(engineMissing);
+    const WhisperModel model = co_await models->verifyInstalled(modelID, stop);
+    const QString modelFile = models->installedFile(model);
+    co_return co_await runChunk(std::move(wav), executable, modelFile, limit, stop);
+}

@@ -1,0 +1,203 @@
+#include "services/WhisperModels.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Errors.h"
+#include "platform/FileUtil.h"
+#include "services/WhisperModelsTransfer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <openssl/evp.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr qint64 hashBlockSize = 1 << 20; // 1 MiB
+
+const QString unknownModel = QStringLiteral("请选择有效的转写模型。");
+const QString incompleteModel = QStringLiteral("模型未安装或不完整，请下载后重试。");
+const QString damagedModel = QStringLiteral("模型校验失败，请重新下载。");
+const QString saveFailed = QStringLiteral("模型保存失败，请检查磁盘空间。");
+
+class FileDescriptor final {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // a close error after reading changes nothing
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+struct DigestContextDeleter {
+    void operator()(EVP_MD_CTX *context) const { EVP_MD_CTX_free(context); }
+};
+
+QString sha256Hex(int fd, std::stop_token stop)
+{
+    std::unique_ptr<EVP_MD_CTX, DigestContextDeleter> context(EVP_MD_CTX_new());
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+        throw SystemError(QStringLiteral("SHA-256 is not available"));
+    std::vector<unsigned char> block(hashBlockSize);
+    for (;;) {
+        if (stop.stop_requested())
+            throw Cancelled();
+        const ssize_t count = ::read(fd, block.data(), block.size());
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            throw SystemError::fromErrno(errno);
+        }
+        if (count == 0)
+            break;
+        if (EVP_DigestUpdate(context.get(), block.data(), size_t(count)) != 1)
+            throw SystemError(QStringLiteral("SHA-256 failed"));
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
+        throw SystemError(QStringLiteral("SHA-256 failed"));
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), int(length)).toHex());
+}
+
+// Flushes the downloaded bytes to disk before the rename makes them the installed model.
+void syncFile(const QString &path)
+{
+    FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0 || ::fsync(fd.get()) != 0)
+        throw SystemError::fromErrno(errno, path);
+}
+
+// Removes a temporary file when the download ends, whichever way it ends.
+class TemporaryFileGuard final {
+public:
+    explicit TemporaryFileGuard(QString path) : m_path(std::move(path)) {}
+    ~TemporaryFileGuard() { QFile::remove(m_path); }
+    TemporaryFileGuard(const TemporaryFileGuard &) = delete;
+    TemporaryFileGuard &operator=(const TemporaryFileGuard &) = delete;
+
+private:
+    QString m_path;
+};
+
+} // namespace
+
+QList<WhisperModel> WhisperModels::builtInCatalogue()
+{
+    return {
+        {QStringLiteral("tiny"), QStringLiteral("Whisper Tiny · 78 MB"), 77691713,
+         QStringLiteral("be07e048e1e599ad46341c8d2a135645097a538221678b7acdd1b1919c6e1b21")},
+        {QStringLiteral("base"), QStringLiteral("Whisper Base · 148 MB"), 147951465,
+         QStringLiteral("60ed5bc3dd14eea856493d334349b405782ddcaf0028d4b5df4088345fba2efe")},
+        {QStringLiteral("small"), QStringLiteral("Whisper Small · 488 MB"), 487601967,
+         QStringLiteral("1be3a9b2063867b937e64e2ec7483364a79917e157fa98c5d94b5c1fffea987b")},
+    };
+}
+
+QUrl WhisperModels::defaultHub()
+{
+    return QUrl(QStringLiteral("https://huggingface.co/ggerganov/whisper.cpp/resolve/main/"));
+}
+
+WhisperModels::WhisperModels(QString root, QList<WhisperModel> catalogue, QUrl hub, WhisperDownloadLimits limits)
+    : m_root(root.isEmpty() ? AppPaths::modelsFolder() : std::move(root))
+    , m_catalogue(std::move(catalogue))
+    , m_hub(std::move(hub))
+    , m_limits(limits)
+{
+}
+
+WhisperModels &WhisperModels::shared()
+{
+    static WhisperModels store;
+    return store;
+}
+
+WhisperModel WhisperModels::model(const QString &id) const
+{
+    for (const WhisperModel &candidate : m_catalogue) {
+        if (candidate.id == id)
+            return candidate;
+    }
+    throw AppFailure(unknownModel);
+}
+
+QUrl WhisperModels::url(const WhisperModel &model) const
+{
+    return m_hub.resolved(QUrl(model.fileName()));
+}
+
+QString WhisperModels::installedFile(const WhisperModel &model) const
+{
+    return QDir(m_root).filePath(model.fileName());
+}
+
+void WhisperModels::verify(const QString &file, const WhisperModel &model, std::stop_token stop)
+{
+    const QFileInfo info(file);
+    if (!info.exists() || info.size() != model.size)
+        throw AppFailure(incompleteModel);
+    FileDescriptor fd(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        throw SystemError::fromErrno(errno, file);
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (sha256Hex(fd.get(), stop) != model.checksum)
+        throw AppFailure(damagedModel);
+}
+
+QCoro::Task<WhisperModel> WhisperModels::verifyInstalled(QString id, std::stop_token stop)
+{
+    // Named, not a temporary in the co_await expression: g++ 12 would destroy it twice.
+    auto check = [this, id, stop] {
+        const WhisperModel found = model(id);
+        verify(installedFile(found), found, stop);
+        return found;
+    };
+    co_return co_await runOn(m_executor.pool(), std::move(check));
+}
+
+QCoro::Task<> WhisperModels::download(QString id, std::stop_token stop, Progress progress)
+{
+    const WhisperModel found = model(id);
+    // The transfer lands in a hidden file beside the installed one, so the final step is a rename on
+    // the same file system: no second copy of a large file, and nothing half-written under its name.
+    auto createRoot = [root = m_root] { FileUtil::createFolders(root, 0700); };
+    co_await runOn(m_executor.pool(), std::move(createRoot));
+    const QString part = QDir(m_root).filePath(
+        QLatin1Char('.') + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".part"));
+    TemporaryFileGuard removePart(part);
+
+    const QUrl source = url(found);
+    co_await WhisperModelsTransfer::fetch(source, part, found.size, m_limits.idle, m_limits.whole, stop,
+                                          progress);
+
+    const QString target = installedFile(found);
+    auto install = [part, target, found, stop] {
+        verify(part, found, stop);
+        if (stop.stop_requested())
+            throw Cancelled();
+        syncFile(part);
+        if (::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) != 0)
+            throw AppFailure(saveFailed);
+        try {
+            FileUtil::syncFolder(QFileInfo(target).absolutePath());
+        } catch (const SystemError &) {
+            // The model is in place; a folder that cannot be synced only weakens crash safety.
+        }
+    };
+    co_await runOn(m_executor.pool(), std::move(install));
+}

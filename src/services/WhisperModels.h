@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/Async.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <QtGlobal>
+
+#include <chrono>
+#include <functional>
+#include <stop_token>
+
+// One downloadable whisper.cpp model: the exact size and SHA-256 of its file prove it complete and
+// genuine. A model counts as installed only while its file passes that check.
+struct WhisperModel {
+    QString id;
+    QString name;
+    qint64 size = 0;
+    QString checksum; // SHA-256, 64 lower-case hexadecimal digits
+
+    // "ggml-" + id + ".bin": the name on the hub and in the models folder.
+    QString fileName() const { return QStringLiteral("ggml-") + id + QStringLiteral(".bin"); }
+
+    bool operator==(const WhisperModel &) const = default;
+};
+
+// Time limits of one model download.
+struct WhisperDownloadLimits {
+    std::chrono::milliseconds idle{std::chrono::seconds(60)};    // no data for this long fails
+    std::chrono::milliseconds whole{std::chrono::seconds(3600)}; // the whole transfer
+};
+
+// The local model store: the catalogue, the models folder, verification and downloads.
+// File work runs on the store's own serial executor, so a check of an installed file never overlaps
+// the installation of a new one and hashing never blocks the main thread.
+class WhisperModels final {
+public:
+    // Bytes received so far; the total is the model's size.
+    using Progress = std::function<void(qint64 received)>;
+
+    // The three supported models, smallest first.
+    static QList<WhisperModel> builtInCatalogue();
+    // The whisper.cpp model repository on the public hub (ends in "/whisper.cpp/resolve/main/").
+    static QUrl defaultHub();
+
+    explicit WhisperModels(QString root = {}, QList<WhisperModel> catalogue = builtInCatalogue(),
+                           QUrl hub = defaultHub(), WhisperDownloadLimits limits = {});
+    WhisperModels(const WhisperModels &) = delete;
+    WhisperModels &operator=(const WhisperModels &) = delete;
+
+    // The store the program shares; its folder is AppPaths::modelsFolder().
+    static WhisperModels &shared();
+
+    const QString &root() const { return m_root; }
+    const QList<WhisperModel> &catalogue() const { return m_catalogue; }
+    SerialExecutor &executor() { return m_executor; }
+
+    // Throws AppFailure "请选择有效的转写模型。" for an id not in the catalogue.
+    WhisperModel model(const QString &id) const;
+    QUrl url(const WhisperModel &model) const;
+    QString installedFile(const WhisperModel &model) const;
+
+    // Size first, then SHA-256 in 1 MiB blocks; the stop token is checked before every block.
+    // Blocking: call it on the executor.
+    static void verify(const QString &file, const WhisperModel &model, std::stop_token stop = {});
+
+    // Looks the model up and verifies its installed file, on the executor.
+    QCoro::Task<WhisperModel> verifyInstalled(QString id, std::stop_token stop);
+
+    // Downloads, verifies and installs the model's file; the installed file is replaced only by one
+    // that passed verification, and no temporary file is left behind on any path. Call it from a
+    // thread with an event loop (the network transfer runs there; file work on the executor).
+    QCoro::Task<> download(QString id, std::stop_token stop, Progress progress = {});
+
+private:
+    QString m_root;
+    QList<WhisperModel> m_catalogue;
+    QUrl m_hub;
+    WhisperDownloadLimits m_limits;
+    SerialExecutor m_executor;
+};

@@ -1,0 +1,267 @@
+#include "platform/Errors.h"
+#include "services/WhisperDownloadState.h"
+#include "services/WhisperModels.h"
+#include "support/FakeModelHub.h"
+#include "support/TaskRunner.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace std::chrono_literals;
+using TestSupport::FakeModelHub;
+
+namespace {
+
+const QString unknownModel = QStringLiteral("请选择有效的转写模型。");
+const QString incomplete = QStringLiteral("模型未安装或不完整，请下载后重试。");
+const QString damaged = QStringLiteral("模型校验失败，请重新下载。");
+const QString downloadFailed = QStringLiteral("模型下载失败，请稍后重试。");
+const QString downloadTimedOut = QStringLiteral("模型下载超时，请稍后重试。");
+const QString cancelledMessage = QStringLiteral("已取消下载或检测。");
+
+QByteArray randomBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(QRandomGenerator::global()->bounded(256));
+    return bytes;
+}
+
+WhisperModel modelFor(const QByteArray &bytes)
+{
+    return {QStringLiteral("test"), QStringLiteral("Whisper Test"), bytes.size(),
+            QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())};
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList folderEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The message a failed store operation would show.
+template<typename F>
+QString failureOf(F &&operation)
+{
+    try {
+        operation();
+    } catch (const Cancelled &) {
+        return QStringLiteral("<cancelled>");
+    } catch (...) {
+        return describeCurrentError();
+    }
+    return QStringLiteral("<no failure>");
+}
+
+class WhisperModelsTest : public ::testing::Test {
+protected:
+    // A few blocks plus a remainder, so hashing crosses block boundaries.
+    QByteArray m_body = randomBytes(3 * 1024 * 1024 + 17);
+    WhisperModel m_model = modelFor(m_body);
+    QTemporaryDir m_home;
+    QString m_root = m_home.filePath(QStringLiteral("models"));
+    FakeModelHub m_hub;
+
+    WhisperModelsTest() { m_hub.setFile("ggml-test.bin", m_body); }
+
+    std::unique_ptr<WhisperModels> makeStore(WhisperDownloadLimits limits = {})
+    {
+        return std::make_unique<WhisperModels>(m_root, QList<WhisperModel>{m_model}, m_hub.hub(), limits);
+    }
+    QString installed() const { return QDir(m_root).filePath(QStringLiteral("ggml-test.bin")); }
+};
+
+TEST_F(WhisperModelsTest, LooksModelsUpAndAddressesThemOnTheHub)
+{
+    WhisperModels shipped(m_root);
+    EXPECT_EQ(shipped.model(QStringLiteral("small")).size, 487601967);
+    EXPECT_EQ(shipped.url(shipped.model(QStringLiteral("base"))).toString(),
+              WhisperModels::defaultHub().toString() + QStringLiteral("ggml-base.bin"));
+    EXPECT_TRUE(shipped.url(shipped.model(QStringLiteral("tiny"))).toString().endsWith(
+        QStringLiteral("/whisper.cpp/resolve/main/ggml-tiny.bin")));
+    EXPECT_EQ(failureOf([&] { shipped.model(QStringLiteral("medium")); }), unknownModel);
+    EXPECT_EQ(failureOf([&] { shipped.model(QString()); }), unknownModel);
+}
+
+TEST_F(WhisperModelsTest, VerifiesSizeThenChecksum)
+{
+    QDir().mkpath(m_root);
+    const QString file = installed();
+    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model); }), incomplete);
+
+    writeFile(file, m_body.left(m_body.size() - 1));
+    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model); }), incomplete);
+
+    QByteArray changed = m_body;
+    changed[changed.size() - 5] = char(changed[changed.size() - 5] ^ 0x01);
+    writeFile(file, changed);
+    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model); }), damaged);
+
+    writeFile(file, m_body);
+    EXPECT_NO_THROW(WhisperModels::verify(file, m_model));
+
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model, stop.get_token()); }),
+              QStringLiteral("<cancelled>"));
+}
+
+TEST_F(WhisperModelsTest, DownloadInstallsOnlyTheVerifiedFile)
+{
+    for (FakeModelHub::Behaviour behaviour : {FakeModelHub::Behaviour::Serve, FakeModelHub::Behaviour::Redirect}) {
+        QDir(m_root).removeRecursively();
+        m_hub.setBehaviour(behaviour);
+        auto store = makeStore();
+        std::vector<qint64> progress;
+        TestSupport::runTask(store->download(QStringLiteral("test"), {}, [&](qint64 received) {
+            progress.push_back(received);
+        }));
+        EXPECT_EQ(readAll(installed()), m_body);
+        EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
+        ASSERT_FALSE(progress.empty());
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+        EXPECT_EQ(progress.back(), m_body.size());
+        EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->verifyInstalled(QStringLiteral("test"), {})); }),
+                  QStringLiteral("<no failure>"));
+    }
+}
+
+TEST_F(WhisperModelsTest, FailedDownloadsKeepTheInstalledFileAndLeaveNothingBehind)
+{
+    struct Case {
+        const char *what;
+        QByteArray served;
+        FakeModelHub::Behaviour behaviour;
+        QString message;
+    };
+    QByteArray changed = m_body;
+    changed[1000] = char(changed[1000] ^ 0x40);
+    const std::vector<Case> cases = {
+        {"404", m_body, FakeModelHub::Behaviour::NotFound, downloadFailed},
+        {"500 with the right bytes", m_body, FakeModelHub::Behaviour::ServerError, downloadFailed},
+        {"one byte changed", changed, FakeModelHub::Behaviour::Serve, damaged},
+        {"short file", m_body.left(m_body.size() - 100), FakeModelHub::Behaviour::Serve, incomplete},
+        {"longer file", m_body + QByteArray(4096, 'x'), FakeModelHub::Behaviour::Serve, incomplete},
+        {"connection closed mid-body", m_body, FakeModelHub::Behaviour::CloseMidBody, QString()},
+    };
+    const QByteArray previous = QByteArray("an older install");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+        writeFile(installed(), previous);
+        m_hub.setFile("ggml-test.bin", c.served);
+        m_hub.setBehaviour(c.behaviour);
+        auto store = makeStore();
+        const QString failure = failureOf([&] { TestSupport::runTask(store->download(QStringLiteral("test"), {})); });
+        if (c.message.isEmpty())
+            EXPECT_NE(failure, QStringLiteral("<no failure>")); // the transport's own description
+        else
+            EXPECT_EQ(failure, c.message);
+        EXPECT_EQ(readAll(installed()), previous);
+        EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
+    }
+
+    // Nothing at all is created in an empty models folder by a failed download.
+    QDir(m_root).removeRecursively();
+    m_hub.setBehaviour(FakeModelHub::Behaviour::NotFound);
+    auto store = makeStore();
+    EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->download(QStringLiteral("test"), {})); }), downloadFailed);
+    EXPECT_TRUE(folderEntries(m_root).isEmpty());
+}
+
+TEST_F(WhisperModelsTest, StalledDownloadEndsOnCancelOrIdleLimit)
+{
+    QDir().mkpath(m_root);
+    writeFile(installed(), m_body);
+    m_hub.setBehaviour(FakeModelHub::Behaviour::StallMidBody);
+
+    auto store = makeStore();
+    std::stop_source stop;
+    qint64 received = 0;
+    auto task = store->download(QStringLiteral("test"), stop.get_token(), [&](qint64 bytes) { received = bytes; });
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return m_hub.stalled() && received > 0; }));
+    stop.request_stop();
+    EXPECT_EQ(failureOf([&] { TestSupport::runTask(std::move(task)); }), QStringLiteral("<cancelled>"));
+    EXPECT_EQ(readAll(installed()), m_body);
+    EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
+
+    auto impatient = makeStore({200ms, 3600s});
+    EXPECT_EQ(failureOf([&] { TestSupport::runTask(impatient->download(QStringLiteral("test"), {})); }),
+              downloadTimedOut);
+    EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
+}
+
+TEST_F(WhisperModelsTest, DownloadStateRunsOneDownloadOrCheckAtATime)
+{
+    auto store = makeStore();
+    int asked = 0;
+    WhisperDownloadState state(*store, [&] {
+        ++asked;
+        return QStringLiteral("test");
+    });
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(state.selectedID(), QStringLiteral("test"));
+    EXPECT_EQ(state.selectedID(), QStringLiteral("test"));
+    EXPECT_EQ(asked, 1);
+
+    // A check of a model never downloaded.
+    state.run(QStringLiteral("test"), false);
+    EXPECT_TRUE(state.busy());
+    EXPECT_EQ(state.message(), QStringLiteral("正在检测模型…"));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
+    EXPECT_EQ(state.message(), incomplete);
+    EXPECT_FALSE(state.readyID());
+
+    // A download, with a second run asked for while it is busy.
+    std::vector<qint64> seen;
+    QObject::connect(&state, &WhisperDownloadState::receivedBytesChanged, [&] { seen.push_back(state.receivedBytes()); });
+    state.run(QStringLiteral("test"), true);
+    EXPECT_EQ(state.message(), QStringLiteral("正在下载并校验模型…"));
+    EXPECT_EQ(state.totalBytes(), m_body.size());
+    state.run(QStringLiteral("other"), false);
+    EXPECT_EQ(state.message(), QStringLiteral("正在下载并校验模型…"));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
+    EXPECT_EQ(state.message(), QStringLiteral("模型已就绪。"));
+    EXPECT_EQ(state.readyID(), QStringLiteral("test"));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), m_body.size());
+    EXPECT_EQ(m_hub.requestCount(), 1u);
+
+    // A cancelled download clears readyID and says so.
+    m_hub.setBehaviour(FakeModelHub::Behaviour::StallMidBody);
+    state.run(QStringLiteral("test"), true);
+    EXPECT_FALSE(state.readyID());
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return m_hub.stalled(); }));
+    state.cancel();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
+    EXPECT_EQ(state.message(), cancelledMessage);
+    EXPECT_FALSE(state.readyID());
+    EXPECT_EQ(readAll(installed()), m_body);
+
+    // An unknown id fails without touching the network.
+    state.run(QStringLiteral("medium"), true);
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
+    EXPECT_EQ(state.message(), unknownModel);
+    EXPECT_EQ(m_hub.requestCount(), 2u);
+}
+
+} // namespace
