@@ -22,7 +22,7 @@ TEST(JobTranscription, SavesEveryChunkAndShowsProgressInOrder)
     f.waitForJobEnd();
 
     EXPECT_EQ(log, QStringList({"job on", "text 准备转写…", "text 转写 1 / 2 · 已保存 00:00",
-                                "progress 0.5", "text 转写 2 / 2 · 已保存 01:00", "progress 1", "text 已完成",
+                                "text 转写 2 / 2 · 已保存 01:00", "progress 0.5", "progress 1", "text 已完成",
                                 "notice 声音已变成文字，可以开始整理纪要了。", "job off"}))
         << log.join('\n').toStdString();
     // The store held status "transcribing" and exactly the finished chunks while each chunk ran.
