@@ -62,7 +62,7 @@ public:
         m_whole.start();
     }
 
-    ~Transfer() { stopReply(); }
+    ~Transfer() { stopReply(true); }
 
     Transfer(const Transfer &) = delete;
     Transfer &operator=(const Transfer &) = delete;
@@ -119,7 +119,9 @@ private:
         try {
             m_check(m_head);
         } catch (...) {
-            fail(std::current_exception());
+            // Qt may still be reporting this very status (a 401 is an error of its own); aborting
+            // in the middle of that makes it complain. Deleting the reply, moments later, closes it.
+            fail(std::current_exception(), false);
         }
     }
 
@@ -130,14 +132,17 @@ private:
         onHead();
         if (m_outcome != Outcome::Running)
             return;
-        const qint64 available = m_reply->bytesAvailable();
-        if (available <= 0)
-            return;
-        if (qint64(m_body.size()) + available > m_limit) {
-            fail(std::make_exception_ptr(HttpBodyTooLarge()));
-            return;
+        // A compressed answer is inflated piece by piece: keep reading until nothing is left.
+        for (qint64 available = m_reply->bytesAvailable(); available > 0; available = m_reply->bytesAvailable()) {
+            if (qint64(m_body.size()) + available > m_limit) {
+                fail(std::make_exception_ptr(HttpBodyTooLarge()));
+                return;
+            }
+            const QByteArray piece = m_reply->read(available);
+            if (piece.isEmpty())
+                return;
+            m_body.append(piece);
         }
-        m_body.append(m_reply->read(available));
     }
 
     void onFinished()
@@ -155,29 +160,29 @@ private:
             end(Outcome::Finished);
     }
 
-    void fail(std::exception_ptr failure)
+    void fail(std::exception_ptr failure, bool abortNow = true)
     {
         m_failure = std::move(failure);
-        end(Outcome::Failed);
+        end(Outcome::Failed, abortNow);
     }
 
-    void end(Outcome outcome)
+    void end(Outcome outcome, bool abortNow = true)
     {
         if (m_outcome != Outcome::Running)
             return;
         m_outcome = outcome;
-        stopReply();
+        stopReply(abortNow);
         QMetaObject::invokeMethod(&m_context, [this] { resume(); }, Qt::QueuedConnection);
     }
 
-    void stopReply()
+    void stopReply(bool abortNow)
     {
         m_idle.stop();
         m_whole.stop();
         if (!m_reply)
             return;
         QObject::disconnect(m_reply.get(), nullptr, &m_context, nullptr);
-        if (m_reply->isRunning())
+        if (abortNow && m_reply->isRunning() && m_reply->error() == QNetworkReply::NoError)
             m_reply->abort();
     }
 

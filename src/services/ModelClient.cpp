@@ -1,0 +1,297 @@
+#include "services/ModelClient.h"
+
+#include "processing/SummaryPreferences.h"
+#include "services/ModelConfiguration.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUuid>
+
+#include <optional>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kRequestTimeout = 60s;
+constexpr auto kModelListTimeout = 15s;
+
+QString statusMessage(int status)
+{
+    switch (status) {
+    case 400: return QStringLiteral("模型或参数不受支持");
+    case 401: return QStringLiteral("API Key 无效，请检查供应商和地域");
+    case 402: return QStringLiteral("模型账户余额不足");
+    case 403: return QStringLiteral("没有模型调用权限");
+    case 404: return QStringLiteral("模型或接口不存在");
+    case 429: return QStringLiteral("请求限流，请稍后继续");
+    default: return QStringLiteral("模型服务请求失败");
+    }
+}
+
+QByteArray bearer(const QString &key)
+{
+    return "Bearer " + key.toUtf8();
+}
+
+QByteArray compactJSON(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+void throwIfStopped(const std::stop_token &stop)
+{
+    if (stop.stop_requested())
+        throw Cancelled();
+}
+
+std::optional<QJsonObject> jsonObject(const QByteArray &body)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+struct Choice {
+    QString content;
+    std::optional<QString> finishReason;
+};
+
+// Decodes {"choices": [{"message": {"content": "..."}, "finish_reason": "..."}]}; every choice
+// must have that shape. Absent on any missing key or wrong type.
+std::optional<QList<Choice>> decodeChoices(const QByteArray &body)
+{
+    const auto object = jsonObject(body);
+    if (!object || !object->value(QStringLiteral("choices")).isArray())
+        return std::nullopt;
+    QList<Choice> choices;
+    for (const QJsonValue &entry : object->value(QStringLiteral("choices")).toArray()) {
+        if (!entry.isObject())
+            return std::nullopt;
+        const QJsonObject choice = entry.toObject();
+        const QJsonValue message = choice.value(QStringLiteral("message"));
+        if (!message.isObject() || !message.toObject().value(QStringLiteral("content")).isString())
+            return std::nullopt;
+        const QJsonValue reason = choice.value(QStringLiteral("finish_reason"));
+        if (!reason.isUndefined() && !reason.isNull() && !reason.isString())
+            return std::nullopt;
+        choices.append({message.toObject().value(QStringLiteral("content")).toString(),
+                        reason.isString() ? std::optional(reason.toString()) : std::nullopt});
+    }
+    return choices;
+}
+
+std::optional<QStringList> decodeModelIDs(const QByteArray &body)
+{
+    const auto object = jsonObject(body);
+    if (!object || !object->value(QStringLiteral("data")).isArray())
+        return std::nullopt;
+    QStringList ids;
+    for (const QJsonValue &entry : object->value(QStringLiteral("data")).toArray()) {
+        const QJsonValue id = entry.toObject().value(QStringLiteral("id"));
+        if (!entry.isObject() || !id.isString())
+            return std::nullopt;
+        ids.append(id.toString());
+    }
+    return ids;
+}
+
+HttpRequest jsonPost(const QUrl &url, const QString &key, const QByteArray &body)
+{
+    HttpRequest request;
+    request.method = "POST";
+    request.url = url;
+    request.headers = {{"Authorization", bearer(key)}, {"Content-Type", "application/json"}};
+    request.body = body;
+    request.timeout = kRequestTimeout;
+    return request;
+}
+
+QCoro::Task<HttpResponse> boundedDataOn(std::shared_ptr<HttpSession> session, HttpRequest request,
+                                        std::stop_token stop)
+{
+    try {
+        co_return co_await session->send(std::move(request), stop, &ModelClient::validateResponse,
+                                         ModelClient::kBodyLimit);
+    } catch (const HttpBodyTooLarge &) {
+        throw AppFailure(QStringLiteral("模型返回内容过长，原有结果已保留。"));
+    }
+}
+
+QCoro::Task<QString> completeOn(std::shared_ptr<HttpSession> session, QUrl url, QString key, QJsonObject body,
+                                std::stop_token stop)
+{
+    HttpRequest request = jsonPost(url, key, compactJSON(body));
+    const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop);
+    throwIfStopped(stop);
+    ModelClient::validateResponse(response.head);
+    co_return ModelClient::parse(response.body);
+}
+
+} // namespace
+
+std::shared_ptr<HttpSession> ModelClient::makeSession()
+{
+    HttpSessionConfiguration configuration;
+    configuration.idleTimeout = 180s;
+    configuration.transferLimit = 240s;
+    return std::make_shared<HttpSession>(configuration);
+}
+
+ModelClient::ModelClient(std::shared_ptr<HttpSession> session)
+    : m_session(std::move(session))
+{
+}
+
+void ModelClient::validateResponse(const HttpResponseHead &head)
+{
+    if (head.status == 0)
+        throw AppFailure(QStringLiteral("模型没有返回有效响应。"));
+    if (head.status >= 200 && head.status <= 299)
+        return;
+    // The status itself is never translated: it follows the message after a space.
+    throw AppFailure(statusMessage(head.status), {}, QStringLiteral("(HTTP %1)").arg(head.status));
+}
+
+QString ModelClient::parse(const QByteArray &body)
+{
+    const auto choices = decodeChoices(body);
+    if (!choices)
+        throw AppFailure(QStringLiteral("模型返回格式无法识别，未保存为成功。"));
+    if (choices->isEmpty() || (choices->first().finishReason && *choices->first().finishReason != u"stop"))
+        throw AppFailure(QStringLiteral("模型未完整返回内容，原有结果已保留。"));
+    const QString content = choices->first().content;
+    if (content.trimmed().isEmpty())
+        throw AppFailure(QStringLiteral("模型返回空内容，未覆盖原有结果。"));
+    return content;
+}
+
+QByteArray ModelClient::multipartBody(const QByteArray &boundary, const QString &model, bool withResponseFormat,
+                                      const QByteArray &wav)
+{
+    QByteArray body;
+    body.reserve(wav.size() + 512);
+    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"model\"\r\n\r\n" + model.toUtf8()
+        + "\r\n";
+    if (withResponseFormat)
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"response_format\"\r\n\r\njson\r\n";
+    body += "--" + boundary
+        + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"audio.wav\"\r\nContent-Type: audio/wav\r\n\r\n";
+    body += wav;
+    body += "\r\n--" + boundary + "--\r\n";
+    return body;
+}
+
+QJsonObject ModelClient::dashScopeTranscriptionBody(const QString &model, const QByteArray &wav)
+{
+    const QString dataURL = QStringLiteral("data:audio/wav;base64,") + QString::fromLatin1(wav.toBase64());
+    const QJsonObject audio{{QStringLiteral("data"), dataURL}};
+    const QJsonObject part{{QStringLiteral("type"), QStringLiteral("input_audio")},
+                           {QStringLiteral("input_audio"), audio}};
+    const QJsonObject message{{QStringLiteral("role"), QStringLiteral("user")},
+                              {QStringLiteral("content"), QJsonArray{part}}};
+    return QJsonObject{{QStringLiteral("model"), model},
+                       {QStringLiteral("stream"), false},
+                       {QStringLiteral("asr_options"), QJsonObject{{QStringLiteral("enable_itn"), true}}},
+                       {QStringLiteral("messages"), QJsonArray{message}}};
+}
+
+QJsonObject ModelClient::summaryBody(CloudProvider provider, const QString &model, const QString &systemPrompt,
+                                     const QString &text)
+{
+    const QJsonArray messages{
+        QJsonObject{{QStringLiteral("role"), QStringLiteral("system")}, {QStringLiteral("content"), systemPrompt}},
+        QJsonObject{{QStringLiteral("role"), QStringLiteral("user")}, {QStringLiteral("content"), text}}};
+    QJsonObject body{{QStringLiteral("model"), model},
+                     {QStringLiteral("stream"), false},
+                     {QStringLiteral("max_tokens"), 6000},
+                     {QStringLiteral("messages"), messages}};
+    if (provider == CloudProvider::deepseek)
+        body.insert(QStringLiteral("thinking"), QJsonObject{{QStringLiteral("type"), QStringLiteral("disabled")}});
+    else if (provider.isQwen())
+        body.insert(QStringLiteral("enable_thinking"), false);
+    return body;
+}
+
+QCoro::Task<HttpResponse> ModelClient::boundedData(HttpRequest request, std::stop_token stop) const
+{
+    return boundedDataOn(m_session, std::move(request), std::move(stop));
+}
+
+QCoro::Task<QString> ModelClient::complete(QUrl url, QString key, QJsonObject body, std::stop_token stop) const
+{
+    return completeOn(m_session, std::move(url), std::move(key), std::move(body), std::move(stop));
+}
+
+QCoro::Task<QString> ModelClient::transcribe(QByteArray wav, QString key, ModelConfiguration configuration,
+                                             std::stop_token stop) const
+{
+    const std::optional<CloudProvider> provider = configuration.asrProvider();
+    if (!provider || provider->models(false).isEmpty())
+        throw AppFailure(QStringLiteral("转写配置无效。"));
+    if (provider->isQwen()) {
+        const QJsonObject body = dashScopeTranscriptionBody(configuration.asrModel, wav);
+        const QUrl url = provider->requestURL(QStringLiteral("chat/completions"));
+        co_return co_await completeOn(m_session, url, std::move(key), body, std::move(stop));
+    }
+    co_return co_await upload(*provider, std::move(wav), std::move(key), configuration.asrModel, std::move(stop));
+}
+
+QCoro::Task<QString> ModelClient::upload(CloudProvider provider, QByteArray wav, QString key, QString model,
+                                         std::stop_token stop) const
+{
+    const std::shared_ptr<HttpSession> session = m_session;
+    const QByteArray boundary =
+        "Hushnote-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
+    HttpRequest request;
+    request.method = "POST";
+    request.url = provider.requestURL(provider == CloudProvider::grok ? QStringLiteral("stt")
+                                                                      : QStringLiteral("audio/transcriptions"));
+    request.headers = {{"Authorization", bearer(key)}, {"Content-Type", "multipart/form-data; boundary=" + boundary}};
+    request.body = multipartBody(boundary, model, provider == CloudProvider::openai, wav);
+    request.timeout = kRequestTimeout;
+    wav.clear(); // the body holds the only copy we need while the upload runs
+
+    const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop);
+    throwIfStopped(stop);
+    validateResponse(response.head);
+    const auto object = jsonObject(response.body);
+    const QJsonValue text = object ? object->value(QStringLiteral("text")) : QJsonValue();
+    if (!text.isString() || text.toString().trimmed().isEmpty())
+        throw AppFailure(QStringLiteral("模型返回空内容或无效转写，未保存为成功。"));
+    co_return text.toString();
+}
+
+QCoro::Task<QString> ModelClient::summarize(QString text, QString key, ModelConfiguration configuration,
+                                            bool merging, SummaryPreferences preferences, std::stop_token stop) const
+{
+    const std::optional<CloudProvider> provider = CloudProvider::fromRawValue(configuration.summaryService);
+    if (!provider)
+        throw AppFailure(QStringLiteral("请选择有效的纪要服务。"));
+    const QJsonObject body = summaryBody(*provider, configuration.summaryModel, preferences.prompt(merging), text);
+    const QUrl url = provider->requestURL(QStringLiteral("chat/completions"));
+    co_return co_await completeOn(m_session, url, std::move(key), body, std::move(stop));
+}
+
+QCoro::Task<bool> ModelClient::checkAPI(CloudProvider provider, QString model, QString key,
+                                        std::stop_token stop) const
+{
+    if (key.trimmed().isEmpty())
+        throw AppFailure(QStringLiteral("请填写 API Key。"));
+    const std::shared_ptr<HttpSession> session = m_session;
+    HttpRequest request;
+    request.method = "GET";
+    request.url = provider.requestURL(QStringLiteral("models"));
+    request.headers = {{"Authorization", bearer(key)}};
+    request.timeout = kModelListTimeout;
+
+    const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop);
+    throwIfStopped(stop);
+    validateResponse(response.head);
+    const auto ids = decodeModelIDs(response.body);
+    if (!ids)
+        throw AppFailure(QStringLiteral("模型列表格式无法识别。"));
+    co_return ids->contains(model);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/HttpSession.h"
+#include "services/CloudProvider.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <QUrl>
+#include <QCoroTask>
+
+#include <memory>
+#include <stop_token>
+
+struct ModelConfiguration;
+struct SummaryPreferences;
+
+// Speaks the OpenAI-compatible interface of the cloud providers: transcribes a WAV chunk, writes
+// one summary step, checks a key. It keeps nothing and never retries; status and content failures
+// are AppFailure, transport failures pass through as HttpTransportError. The API key only ever
+// travels in the "Authorization" header. Use it on the thread that made its session.
+class ModelClient final {
+public:
+    static constexpr qint64 kBodyLimit = 2'097'152;
+
+    // The session both the Workspace and the settings screens use: 180 s idle, 240 s in all.
+    static std::shared_ptr<HttpSession> makeSession();
+
+    explicit ModelClient(std::shared_ptr<HttpSession> session = makeSession());
+
+    const std::shared_ptr<HttpSession> &session() const { return m_session; }
+
+    // The recognised text of one chunk, exactly as the service sent it.
+    QCoro::Task<QString> transcribe(QByteArray wav, QString key, ModelConfiguration configuration,
+                                    std::stop_token stop = {}) const;
+    // One summary step: `text` under the system prompt of the preferences. The reply untrimmed.
+    QCoro::Task<QString> summarize(QString text, QString key, ModelConfiguration configuration, bool merging,
+                                   SummaryPreferences preferences, std::stop_token stop = {}) const;
+    // True when the key is accepted and `model` is listed; false when only the model is missing.
+    QCoro::Task<bool> checkAPI(CloudProvider provider, QString model, QString key,
+                               std::stop_token stop = {}) const;
+
+    // A chat completion posted to url; the first choice's content.
+    QCoro::Task<QString> complete(QUrl url, QString key, QJsonObject body, std::stop_token stop = {}) const;
+    // The body of the request, refused past 2 MiB and never read when the head fails validation.
+    QCoro::Task<HttpResponse> boundedData(HttpRequest request, std::stop_token stop) const;
+
+    // Throws the AppFailure for a non-2xx status (or an answer that is not HTTP).
+    static void validateResponse(const HttpResponseHead &head);
+    // The content of a chat completion, or the AppFailure that explains why there is none.
+    static QString parse(const QByteArray &body);
+    // The multipart/form-data body of an OpenAI or Grok upload.
+    static QByteArray multipartBody(const QByteArray &boundary, const QString &model, bool withResponseFormat,
+                                    const QByteArray &wav);
+    // The JSON body of a DashScope transcription: the WAV inline as a Base64 data URL.
+    static QJsonObject dashScopeTranscriptionBody(const QString &model, const QByteArray &wav);
+    // The JSON body of a summary request, with the provider's own switches.
+    static QJsonObject summaryBody(CloudProvider provider, const QString &model, const QString &systemPrompt,
+                                   const QString &text);
+
+private:
+    QCoro::Task<QString> upload(CloudProvider provider, QByteArray wav, QString key, QString model,
+                                std::stop_token stop) const;
+
+    std::shared_ptr<HttpSession> m_session;
+};
