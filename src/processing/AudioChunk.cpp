@@ -1,0 +1,82 @@
+#include "processing/AudioChunk.h"
+
+#include "platform/Errors.h"
+#include "platform/MediaFile.h"
+
+#include <QtEndian>
+
+#include <cmath>
+
+namespace AudioChunk {
+
+namespace {
+
+void append32(QByteArray &bytes, quint32 value)
+{
+    char raw[4];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 4);
+}
+
+void append16(QByteArray &bytes, quint16 value)
+{
+    char raw[2];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 2);
+}
+
+} // namespace
+
+QByteArray header(quint32 pcmBytes)
+{
+    QByteArray bytes;
+    bytes.reserve(44);
+    bytes.append("RIFF", 4);
+    append32(bytes, 36 + pcmBytes);
+    bytes.append("WAVE", 4);
+    bytes.append("fmt ", 4);
+    append32(bytes, 16);
+    append16(bytes, 1); // integer PCM
+    append16(bytes, 1); // mono
+    append32(bytes, quint32(MediaFile::windowRate));
+    append32(bytes, quint32(MediaFile::windowRate) * 2);
+    append16(bytes, 2);
+    append16(bytes, 16);
+    bytes.append("data", 4);
+    append32(bytes, pcmBytes);
+    return bytes;
+}
+
+QByteArray wav(QString path, double start, double duration, std::stop_token stop)
+{
+    if (!std::isfinite(start) || !std::isfinite(duration) || duration <= 0)
+        throw AppFailure(QStringLiteral("音频片段为空。"));
+    if (start < 0) {
+        duration += start;
+        start = 0;
+        if (duration <= 0)
+            throw AppFailure(QStringLiteral("音频片段为空。"));
+    }
+
+    MediaFile file(path);
+    // Room for the header up front, so the finished file needs no second copy of the samples.
+    QByteArray bytes(44, '\0');
+    bytes.reserve(44 + int(std::min<double>(duration * MediaFile::windowRate * 2 + 4096, double(maxPcmBytes) + 8192)));
+    file.readWindow(start, duration, [&](const qint16 *samples, int count) {
+        const qint64 size = qint64(count) * 2;
+        if (bytes.size() - 44 + size > maxPcmBytes)
+            throw AppFailure(QStringLiteral("音频片段超出处理范围。"));
+        const qsizetype at = bytes.size();
+        bytes.resize(at + size);
+        qToLittleEndian<qint16>(samples, count, bytes.data() + at);
+    }, stop);
+
+    const qint64 pcm = bytes.size() - 44;
+    if (pcm <= 0)
+        throw AppFailure(QStringLiteral("音频片段为空。"));
+    const QByteArray head = header(quint32(pcm));
+    std::copy(head.begin(), head.end(), bytes.begin());
+    return bytes;
+}
+
+} // namespace AudioChunk

@@ -1,0 +1,128 @@
+#include "platform/Errors.h"
+#include "processing/AudioChunk.h"
+#include "support/AudioFixtures.h"
+
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace AudioFixtures;
+
+namespace {
+
+QString failureOf(const QString &path, double start, double duration)
+{
+    try {
+        AudioChunk::wav(path, start, duration);
+        return QStringLiteral("no failure");
+    } catch (const AppFailure &failure) {
+        return failure.message();
+    } catch (const SystemError &failure) {
+        return QStringLiteral("system: ") + failure.description();
+    }
+}
+
+quint32 field32(const QByteArray &bytes, int offset)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
+}
+
+quint16 field16(const QByteArray &bytes, int offset)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + offset);
+}
+
+// Signal-to-difference ratio in decibels over the common length.
+double agreement(const std::vector<qint16> &ours, const std::vector<qint16> &reference)
+{
+    const std::size_t n = std::min(ours.size(), reference.size());
+    double signal = 0, noise = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        signal += double(reference[i]) * reference[i];
+        const double d = double(ours[i]) - reference[i];
+        noise += d * d;
+    }
+    return noise == 0 ? 200 : 10 * std::log10(signal / noise);
+}
+
+} // namespace
+
+TEST(AudioChunk, WindowsMatchTheFfmpegCommandLine)
+{
+    struct Case {
+        QString path;
+        double start;
+        double duration;
+    };
+    const Case cases[] = {
+        {tone("mp3", 40, 44100, 2), 0, 10},    {tone("mp3", 40, 44100, 2), 17.3, 12},
+        {tone("m4a", 40, 48000, 2), 21.5, 10}, {tone("flac", 40, 22050, 1), 30, 60},
+        {tone("ogg", 40, 48000, 2), 12, 8},    {tone("wav", 40, 8000, 1), 5.25, 3},
+        {speech("mp3"), 0.5, 2},               {video(true), 1, 1.5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE((c.path + QStringLiteral(" @") + QString::number(c.start)).toStdString());
+        const QByteArray wav = AudioChunk::wav(c.path, c.start, c.duration);
+        const std::vector<qint16> ours = samplesOf(wav);
+        const std::vector<qint16> reference = ffmpegWindow(c.path, c.start, c.duration, false);
+        ASSERT_FALSE(reference.empty());
+        // Lengths agree within one 20 ms frame; the samples agree up to resampler rounding.
+        EXPECT_LE(std::abs(qint64(ours.size()) - qint64(reference.size())), 320);
+        // Seeking straight to the window leaves the decoder no run-up (MP3's bit reservoir, Opus's
+        // pre-roll), so the samples are checked against a decode from the start instead.
+        EXPECT_GT(agreement(ours, ffmpegWindow(c.path, c.start, c.duration, true)), 40.0);
+    }
+}
+
+TEST(AudioChunk, HeaderDescribesExactlyTheSamples)
+{
+    const QString path = tone("mp3", 130, 44100, 2);
+    const QByteArray full = AudioChunk::wav(path, 60, 60);
+    const quint32 n = quint32(full.size() - 44);
+    EXPECT_NEAR(double(n), 1'920'000.0, 640.0);
+    EXPECT_EQ(n % 2, 0u);
+    EXPECT_EQ(full.left(4), QByteArray("RIFF"));
+    EXPECT_EQ(field32(full, 4), 36 + n);
+    EXPECT_EQ(full.mid(8, 8), QByteArray("WAVEfmt "));
+    EXPECT_EQ(field32(full, 16), 16u);
+    EXPECT_EQ(field16(full, 20), 1);
+    EXPECT_EQ(field16(full, 22), 1);
+    EXPECT_EQ(field32(full, 24), 16000u);
+    EXPECT_EQ(field32(full, 28), 32000u);
+    EXPECT_EQ(field16(full, 32), 2);
+    EXPECT_EQ(field16(full, 34), 16);
+    EXPECT_EQ(full.mid(36, 4), QByteArray("data"));
+    EXPECT_EQ(field32(full, 40), n);
+
+    // The last window of the note is shorter and its header follows.
+    const QByteArray last = AudioChunk::wav(path, 120, 60);
+    EXPECT_NEAR(double(last.size() - 44), 320'000.0, 640.0);
+    EXPECT_EQ(field32(last, 40), quint32(last.size() - 44));
+    EXPECT_EQ(field32(last, 4), quint32(last.size() - 8));
+}
+
+TEST(AudioChunk, CapsOneWindowAtFourMillionBytes)
+{
+    const QString path = tone("wav", 130, 16000, 1);
+    EXPECT_EQ(AudioChunk::wav(path, 0, 125).size(), 4'000'044);
+    EXPECT_EQ(failureOf(path, 0, 125.001), QStringLiteral("音频片段超出处理范围。"));
+    EXPECT_EQ(failureOf(path, 0, 1e12), QStringLiteral("音频片段超出处理范围。"));
+}
+
+TEST(AudioChunk, ReportsEachFailureWithItsOwnMessage)
+{
+    const QString shortTone = tone("m4a", 5, 44100, 2);
+    EXPECT_EQ(failureOf(tone("wav", 5, 44100, 2), 5, 60), QStringLiteral("音频片段为空。"));
+    EXPECT_EQ(failureOf(shortTone, 5.5, 60), QStringLiteral("音频片段为空。"));
+    EXPECT_EQ(failureOf(shortTone, 300, 60), QStringLiteral("音频片段为空。"));
+    EXPECT_EQ(failureOf(shortTone, 1, 0), QStringLiteral("音频片段为空。"));
+    EXPECT_EQ(failureOf(shortTone, NAN, 60), QStringLiteral("音频片段为空。"));
+    EXPECT_EQ(failureOf(video(false), 0, 60), QStringLiteral("音频中没有可读取的声音轨道。"));
+    EXPECT_TRUE(failureOf(textAsMp3(), 0, 60).startsWith(QStringLiteral("system: ")));
+    EXPECT_TRUE(failureOf(folder() + QStringLiteral("/gone.m4a"), 0, 60).startsWith(QStringLiteral("system: ")));
+
+    std::stop_source source;
+    source.request_stop();
+    EXPECT_THROW(AudioChunk::wav(shortTone, 0, 5, source.get_token()), Cancelled);
+}
