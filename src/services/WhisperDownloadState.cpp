@@ -1,27 +1,9 @@
 #include "services/WhisperDownloadState.h"
 
 #include "platform/Errors.h"
-#include "platform/Preferences.h"
+#include "services/ModelConfiguration.h"
 #include "services/WhisperModels.h"
 #include "ui/Localization.h"
-
-#include <QJsonDocument>
-#include <QJsonObject>
-
-namespace {
-
-// The local model of the stored model configuration; "base" when none is stored or it is unreadable.
-QString storedLocalModel()
-{
-    const QString fallback = QStringLiteral("base");
-    const std::optional<QByteArray> stored = Preferences::shared().data(QStringLiteral("native.model-configuration"));
-    if (!stored)
-        return fallback;
-    const QJsonValue value = QJsonDocument::fromJson(*stored).object().value(QStringLiteral("localASRModel"));
-    return value.isString() ? value.toString() : fallback;
-}
-
-} // namespace
 
 WhisperDownloadState::WhisperDownloadState(WhisperModels &models, std::function<QString()> storedModelID,
                                            QObject *parent)
@@ -39,7 +21,8 @@ WhisperDownloadState::~WhisperDownloadState()
 
 WhisperDownloadState &WhisperDownloadState::shared()
 {
-    static WhisperDownloadState *state = new WhisperDownloadState(WhisperModels::shared(), storedLocalModel);
+    static WhisperDownloadState *state = new WhisperDownloadState(
+        WhisperModels::shared(), [] { return ModelConfiguration::load().localASRModel; });
     return *state;
 }
 
