@@ -1,0 +1,110 @@
+#include "library/NoteExport.h"
+#include "library/Recording.h"
+#include "platform/Preferences.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Segment segment(QString id, double start, QString text, QString speaker = {})
+{
+    return Segment{std::move(id), start, start + 1, std::move(text), std::move(speaker)};
+}
+
+Recording note(QString title)
+{
+    Recording recording;
+    recording.id = QStringLiteral("6F1C1D4A-1111-4A4A-9A9A-000000000001");
+    recording.title = std::move(title);
+    recording.duration = 120;
+    recording.createdAt = QStringLiteral("2026-03-01T08:15:30Z");
+    return recording;
+}
+
+class NoteExportTest : public ::testing::Test {
+protected:
+    void TearDown() override { Preferences::shared().remove(QStringLiteral("app.language")); }
+};
+
+TEST_F(NoteExportTest, TranscriptInBothFormatsHasExactBytes)
+{
+    Recording recording = note(QStringLiteral("Q3.plan"));
+    EXPECT_EQ(NoteExport::render(recording, false, NoteExportFormat::Text), QStringLiteral("Q3.plan\n\n\n"));
+    EXPECT_EQ(NoteExport::render(recording, false, NoteExportFormat::Markdown), QStringLiteral("# Q3\\.plan\n\n\n"));
+
+    recording.segments = {segment(QStringLiteral("s1"), 75.4, QStringLiteral("Hi"), QStringLiteral("  Ann \n")),
+                          segment(QStringLiteral("s2"), 3725, QStringLiteral("line one\nline *two*\r\nthree"),
+                                  QStringLiteral("   ")),
+                          segment(QStringLiteral("s3"), 0, QString())};
+    EXPECT_EQ(NoteExport::render(recording, false, NoteExportFormat::Text),
+              QStringLiteral("Q3.plan\n\n"
+                             "[01:15] Ann\nHi\n\n"
+                             "[1:02:05]\nline one\nline *two*\r\nthree\n\n"
+                             "[00:00]\n\n"));
+    EXPECT_EQ(NoteExport::render(recording, false, NoteExportFormat::Markdown),
+              QStringLiteral("# Q3\\.plan\n\n"
+                             "**\\[01:15\\] Ann**\n\nHi\n\n"
+                             "**\\[1:02:05\\]**\n\nline one  \nline \\*two\\*  \r\nthree\n\n"
+                             "**\\[00:00\\]**\n\n\n"));
+}
+
+TEST_F(NoteExportTest, SummaryIsWrittenAsStored)
+{
+    Recording recording = note(QStringLiteral("Weekly [sync]"));
+    recording.summary = QStringLiteral("## 决议\n- item #1\n  next");
+    recording.segments = {segment(QStringLiteral("s1"), 1, QStringLiteral("ignored"))};
+    EXPECT_EQ(NoteExport::render(recording, true, NoteExportFormat::Text),
+              QStringLiteral("Weekly [sync]\n\n## 决议\n- item #1\n  next\n"));
+    EXPECT_EQ(NoteExport::render(recording, true, NoteExportFormat::Markdown),
+              QStringLiteral("# Weekly \\[sync\\]\n\n## 决议\n- item #1\n  next\n"));
+    recording.summary.clear();
+    EXPECT_EQ(NoteExport::render(recording, true, NoteExportFormat::Markdown),
+              QStringLiteral("# Weekly \\[sync\\]\n\n\n"));
+}
+
+TEST_F(NoteExportTest, EscapeMarksEveryMarkdownCharacterAndOnlyThose)
+{
+    EXPECT_EQ(NoteExport::escape(QStringLiteral("\\`*_{}[]<>()#+-.!|")),
+              QStringLiteral("\\\\\\`\\*\\_\\{\\}\\[\\]\\<\\>\\(\\)\\#\\+\\-\\.\\!\\|"));
+    EXPECT_EQ(NoteExport::escape(QStringLiteral("会议：a&b ~ \"x\" 😀")), QStringLiteral("会议：a&b ~ \"x\" 😀"));
+    // A combining mark makes one character with the full stop; it is not a bare full stop.
+    EXPECT_EQ(NoteExport::escape(QStringLiteral(".\u0301.")), QStringLiteral(".\u0301\\."));
+}
+
+TEST_F(NoteExportTest, FilenameIsSafeAndLocalized)
+{
+    EXPECT_EQ(NoteExport::filename(note(QStringLiteral("a/b:c")), false, NoteExportFormat::Text),
+              QStringLiteral("a-b-c-逐字稿.txt"));
+    EXPECT_EQ(NoteExport::filename(note(QStringLiteral("  x\\y\tz\u202Etxt.exe ")), true, NoteExportFormat::Text),
+              QStringLiteral("x-y-z-txt.exe-纪要.txt"));
+    EXPECT_EQ(NoteExport::filename(note(QStringLiteral("   ")), true, NoteExportFormat::Markdown),
+              QStringLiteral("未命名笔记-纪要.md"));
+    // Joiners stay: they hold emoji sequences together.
+    EXPECT_EQ(NoteExport::filename(note(QStringLiteral("👩\u200D💻")), true, NoteExportFormat::Markdown),
+              QStringLiteral("👩\u200D💻-纪要.md"));
+
+    Preferences::shared().setString(QStringLiteral("app.language"), QStringLiteral("en"));
+    const QString english = NoteExport::filename(note(QStringLiteral("\n")), false, NoteExportFormat::Markdown);
+    EXPECT_FALSE(english.contains(QStringLiteral("逐字稿")));
+    EXPECT_TRUE(english.endsWith(QStringLiteral(".md")));
+}
+
+TEST_F(NoteExportTest, LongTitlesAreCutByCharactersAndFitTheFileSystem)
+{
+    // 150 letters, every other one carrying a combining accent: the cut counts what the person
+    // sees, not code units.
+    QString accented;
+    for (int i = 0; i < 75; ++i)
+        accented += QStringLiteral("ae\u0301");
+    const QString cut = NoteExport::filename(note(accented), false, NoteExportFormat::Text);
+    EXPECT_EQ(cut, accented.left(150) + QStringLiteral("-逐字稿.txt"));
+
+    // 150 CJK characters are 450 bytes; the name must stay within 255 bytes and end whole.
+    const QString chinese(150, QChar(u'会'));
+    const QString name = NoteExport::filename(note(chinese), true, NoteExportFormat::Markdown);
+    EXPECT_LE(name.toUtf8().size(), 255);
+    EXPECT_TRUE(name.endsWith(QStringLiteral("会-纪要.md")));
+    EXPECT_EQ(name, QString(81, QChar(u'会')) + QStringLiteral("-纪要.md"));
+}
+
+} // namespace
