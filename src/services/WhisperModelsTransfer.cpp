@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 
 #include <QCoroNetworkReply>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -24,6 +25,7 @@ struct LaterDeleter {
 // What went wrong while the body streamed in; the reply's own error says nothing about these.
 struct TransferState {
     qint64 received = 0;
+    QElapsedTimer sinceReport; // progress goes out a few times a second, not once per packet
     bool timedOut = false;
     bool oversized = false;
     QString writeError;
@@ -52,8 +54,10 @@ void drain(QNetworkReply &reply, QFile &file, qint64 expectedSize, TransferState
         return;
     }
     state.received += chunk.size();
-    if (progress)
+    if (progress && (!state.sinceReport.isValid() || state.sinceReport.elapsed() >= 100)) {
+        state.sinceReport.start();
         progress(state.received);
+    }
 }
 
 QNetworkRequest makeRequest(const QUrl &url, std::chrono::milliseconds idleLimit)
@@ -134,6 +138,8 @@ QCoro::Task<> fetch(QUrl url, QString path, qint64 expectedSize, std::chrono::mi
         state->writeError = file.errorString();
     file.close();
     checkOutcome(*raw, *state, stop);
+    if (progress)
+        progress(state->received);
 }
 
 } // namespace WhisperModelsTransfer
