@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QUuid>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -29,8 +30,14 @@ QString statusMessage(int status)
     }
 }
 
+// A key pasted with a line break inside would otherwise end the header early and let the rest of
+// it be read as further headers of our request.
 QByteArray bearer(const QString &key)
 {
+    const bool unsafe =
+        std::any_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    if (unsafe)
+        throw AppFailure(QStringLiteral("API Key 包含无效字符，请重新填写。"));
     return "Bearer " + key.toUtf8();
 }
 
@@ -249,7 +256,8 @@ QCoro::Task<QString> ModelClient::upload(CloudProvider provider, QByteArray wav,
     request.method = "POST";
     request.url = provider.requestURL(provider == CloudProvider::grok ? QStringLiteral("stt")
                                                                       : QStringLiteral("audio/transcriptions"));
-    request.headers = {{"Authorization", bearer(key)}, {"Content-Type", "multipart/form-data; boundary=" + boundary}};
+    request.headers = {{"Authorization", bearer(key)},
+                       {"Content-Type", "multipart/form-data; boundary=" + boundary}};
     request.body = multipartBody(boundary, model, provider == CloudProvider::openai, wav);
     request.timeout = kRequestTimeout;
     wav.clear(); // the body holds the only copy we need while the upload runs

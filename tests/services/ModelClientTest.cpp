@@ -311,6 +311,10 @@ TEST_F(ModelClientTest, CheckingAKeyListsTheModels)
 
     EXPECT_EQ(failureOf(client.checkAPI(CloudProvider::openai, "gpt-4.1", QStringLiteral("  \n"))).message(),
               "请填写 API Key。");
+    // A line break inside a key must not smuggle headers into the request.
+    const QString smuggling = kKey + QStringLiteral("\r\nX-Injected: 1");
+    EXPECT_EQ(failureOf(client.checkAPI(CloudProvider::openai, "gpt-4.1", smuggling)).message(),
+              "API Key 包含无效字符，请重新填写。");
     EXPECT_EQ(openai.requestCount(), 4u);
 }
 
