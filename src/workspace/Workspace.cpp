@@ -1,6 +1,7 @@
 #include "workspace/Workspace.h"
 
 #include "library/NativeLibrary.h"
+#include "library/SearchText.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
 #include "platform/ScopedFileAccess.h"
@@ -11,23 +12,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 
 namespace {
 
 const char *const homeLabelKey = "我的资料库";
-
-// Case-folded so that containment ignores case across scripts (ß/SS, Greek final sigma, full-width
-// Latin), not only ASCII.
-QString foldedSearchText(const Recording &recording)
-{
-    QString text = recording.title;
-    text += recording.summary;
-    for (const Segment &segment : recording.segments)
-        text += segment.text;
-    return text.toCaseFolded();
-}
 
 // The label of a foreign library: the last component of the folder the person picked.
 QString libraryName(const QString &folder)
@@ -116,6 +107,7 @@ void Workspace::setRecords(std::vector<Recording> records)
     if (m_records == records)
         return;
     m_records = std::move(records);
+    m_searchTexts.clear();
     Q_EMIT recordsChanged();
 }
 
@@ -186,6 +178,8 @@ bool Workspace::replaceRecord(const Recording &recording)
     if (*it == recording)
         return true;
     *it = recording;
+    if (m_searchTexts.size() == m_records.size())
+        m_searchTexts[size_t(it - m_records.begin())] = SearchText::of(recording);
     Q_EMIT recordsChanged();
     return true;
 }
@@ -256,12 +250,18 @@ QCoro::Task<> Workspace::whenIdle()
 
 void Workspace::filter()
 {
-    const QString folded = m_query.trimmed().toCaseFolded();
+    const QString folded = SearchText::fold(m_query.trimmed());
+    if (!folded.isEmpty() && m_searchTexts.size() != m_records.size()) {
+        const QList<QString> texts = QtConcurrent::blockingMapped<QList<QString>>(
+            m_records, [](const Recording &recording) { return SearchText::of(recording); });
+        m_searchTexts.assign(texts.begin(), texts.end());
+    }
     std::vector<Recording> result;
-    for (const Recording &recording : m_records) {
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        const Recording &recording = m_records[i];
         if (!inScope(recording, m_scope))
             continue;
-        if (!folded.isEmpty() && !foldedSearchText(recording).contains(folded))
+        if (!folded.isEmpty() && !m_searchTexts[i].contains(folded))
             continue;
         result.push_back(recording);
     }
@@ -367,7 +367,9 @@ QCoro::Task<> Workspace::runOpenLibrary(QString folder, std::shared_ptr<ScopedFi
     std::exception_ptr failure;
     std::optional<LibrarySnapshot> snapshot;
     try {
-        snapshot = co_await runInBackground([folder] { return LibraryReader::read(folder, false, false); });
+        // Named first: g++ 12 destroys a closure temporary inside a co_await expression twice.
+        auto read = [folder] { return LibraryReader::read(folder, false, false); };
+        snapshot = co_await runInBackground(std::move(read));
     } catch (...) {
         failure = std::current_exception();
     }

@@ -153,7 +153,8 @@ private:
     friend class WorkspaceExport;
     friend class WorkspaceJob;
 
-    // State setters for the command files: each emits its signal only on a real change.
+    // State setters for the command files: each emits its signal only on a real change. Change
+    // records only through setRecords and replaceRecord, which keep the search texts in step.
     void setRecords(std::vector<Recording> records);
     void setProjects(std::vector<Project> projects);
     void setLoading(bool loading);
@@ -195,6 +196,10 @@ private:
     std::optional<QString> m_jobID;
     double m_progress = 0;
     QString m_progressText;
+
+    // Folded search text of each note in records (same order); built on the first search with a
+    // query and kept until records change, so typing in the search field stays fast.
+    std::vector<QString> m_searchTexts;
 
     // Load counter: a home or foreign load applies its result only while it still holds its value.
     int m_generation = 0;
