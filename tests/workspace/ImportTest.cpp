@@ -1,0 +1,310 @@
+#include "library/NativeLibrary.h"
+#include "library/RecordCodec.h"
+#include "support/AudioFixtures.h"
+#include "support/TaskRunner.h"
+#include "workspace/UserPrompts.h"
+#include "workspace/Workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace AudioFixtures;
+
+namespace {
+
+class FakePrompts final : public UserPrompts {
+public:
+    std::optional<QString> audioAnswer;
+    QStringList audioRequest;
+
+    std::optional<QString> chooseFolder(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseAudioFile(const QString &title, const QString &message) override
+    {
+        audioRequest = {title, message};
+        return audioAnswer;
+    }
+    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
+};
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+class ImportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = m_dir.path() + QStringLiteral("/Library");
+        library = std::make_unique<NativeLibrary>(root);
+        workspace = std::make_unique<Workspace>(*library, prompts, JobServices{}, true);
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
+    }
+
+    // Runs one import to its end through the Workspace.
+    void import(const QString &path, const std::optional<Recording> &copyOf = std::nullopt)
+    {
+        workspace->setError(std::nullopt);
+        workspace->setNotice(std::nullopt);
+        workspace->importAudio(path, copyOf);
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }, 600000));
+    }
+
+    // Every entry of the folder of notes, hidden ones included.
+    QStringList entries() const
+    {
+        return QDir(root + QStringLiteral("/recordings"))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    Recording stored(const QString &id) const
+    {
+        return RecordCodec::decodeRecording(bytesOf(root + QStringLiteral("/recordings/") + id + QStringLiteral("/record.json")));
+    }
+
+    // A copy of a generated file under a name of the test's choosing.
+    QString named(const QString &source, const QString &name) const
+    {
+        const QString path = m_dir.path() + QLatin1Char('/') + name;
+        QFile::remove(path);
+        QFile::copy(source, path);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+    QString root;
+    FakePrompts prompts;
+    std::unique_ptr<NativeLibrary> library;
+    std::unique_ptr<Workspace> workspace;
+};
+
+} // namespace
+
+TEST_F(ImportTest, PlainImportStoresAnExactCopyAsAReadyNote)
+{
+    const QString picked = named(tone("m4a", 5, 44100, 2), QStringLiteral("Meeting.M4A"));
+    import(picked);
+    ASSERT_FALSE(workspace->error()) << workspace->error()->toStdString();
+    EXPECT_EQ(workspace->notice(), QStringLiteral("已收好，保存在资料库。"));
+    ASSERT_EQ(workspace->records().size(), 1u);
+
+    const Recording &note = workspace->records().front();
+    EXPECT_EQ(workspace->selectedID(), note.id);
+    EXPECT_EQ(note.id, QUuid(note.id).toString(QUuid::WithoutBraces).toUpper());
+    EXPECT_EQ(entries(), QStringList{note.id});
+    const QString folder = root + QStringLiteral("/recordings/") + note.id;
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(note.audioURL, folder + QStringLiteral("/audio.m4a"));
+    EXPECT_EQ(bytesOf(*note.audioURL), bytesOf(picked));
+
+    Recording expected = stored(note.id);
+    EXPECT_EQ(expected.title, QStringLiteral("Meeting"));
+    EXPECT_NEAR(expected.duration, 5.0, 0.03);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$")).match(expected.createdAt).hasMatch());
+    EXPECT_TRUE(expected.segments.empty());
+    EXPECT_EQ(expected.summary, QString());
+    EXPECT_EQ(expected.starred, false);
+    EXPECT_FALSE(expected.deletedAt);
+    EXPECT_FALSE(expected.folderId);
+    EXPECT_EQ(expected.storedAudioName, QStringLiteral("audio.m4a"));
+    EXPECT_EQ(expected.completedChunks, 0);
+    EXPECT_EQ(expected.status, QStringLiteral("ready"));
+    EXPECT_EQ(expected.summaryStale, false);
+    EXPECT_FALSE(expected.summaryTemplate);
+
+    // No extension, or a link to the audio: the name and the bytes come from what was picked.
+    import(named(tone("wav", 2, 16000, 1), QStringLiteral("voice memo")));
+    ASSERT_FALSE(workspace->error());
+    const Recording memo = stored(*workspace->selectedID());
+    EXPECT_EQ(memo.title, QStringLiteral("voice memo"));
+    EXPECT_EQ(memo.storedAudioName, QStringLiteral("audio."));
+    import(symbolicLink());
+    ASSERT_FALSE(workspace->error());
+    const QString linked = root + QStringLiteral("/recordings/") + *workspace->selectedID() + QStringLiteral("/audio.wav");
+    EXPECT_FALSE(QFileInfo(linked).isSymLink());
+    EXPECT_EQ(bytesOf(linked), bytesOf(symbolicLink()));
+    EXPECT_EQ(workspace->records().size(), 3u);
+}
+
+TEST_F(ImportTest, ChooserAsksOnceAndImportsThePick)
+{
+    workspace->chooseAudio();
+    EXPECT_EQ(prompts.audioRequest,
+              (QStringList{QStringLiteral("导入录音"), QStringLiteral("导入音频副本，并将整理结果保存在你的资料库。")}));
+    EXPECT_FALSE(workspace->loading());
+
+    prompts.audioAnswer = tone("mp3", 3, 22050, 1);
+    workspace->chooseAudio();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
+    EXPECT_EQ(workspace->records().size(), 1u);
+}
+
+TEST_F(ImportTest, CopyingAForeignNoteCarriesItsWorkButNotItsMarks)
+{
+    // A foreign library whose note has 150 s of audio (3 chunks) and a legacy transcript.
+    const QString foreign = m_dir.path() + QStringLiteral("/Old");
+    Recording source;
+    source.id = QStringLiteral("legacy-1");
+    source.title = QStringLiteral("Board meeting");
+    source.duration = 150;
+    source.createdAt = QStringLiteral("2025-01-01T00:00:00Z");
+    source.segments = {{QStringLiteral("s1"), 0, 4, QStringLiteral("Hello"), QStringLiteral("A")}};
+    source.summary = QStringLiteral("# Minutes");
+    source.starred = true;
+    source.folderId = QStringLiteral("P1");
+    source.storedAudioName = QStringLiteral("Audio.WAV");
+    source.summaryStale = true;
+    source.summaryTemplate = QStringLiteral("meeting");
+    source.summaryTemplateName = QStringLiteral("会议纪要");
+    source.summaryTemplateVersion = 2;
+    QDir().mkpath(foreign + QStringLiteral("/recordings/legacy-1"));
+    QFile::copy(tone("wav", 150, 8000, 1), foreign + QStringLiteral("/recordings/legacy-1/Audio.WAV"));
+    QFile out(foreign + QStringLiteral("/recordings/legacy-1/record.json"));
+    out.open(QIODevice::WriteOnly);
+    out.write(RecordCodec::encodeRecording(source));
+    out.close();
+
+    workspace->openLibrary(foreign);
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
+    ASSERT_FALSE(workspace->isManaged());
+    workspace->setQuery(QStringLiteral("Board"));
+    workspace->copySelected();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
+    ASSERT_FALSE(workspace->error()) << workspace->error()->toStdString();
+
+    // Back on the home library, scope all, search cleared, the copy selected.
+    EXPECT_TRUE(workspace->isManaged());
+    EXPECT_EQ(workspace->libraryLabel(), QStringLiteral("我的资料库"));
+    EXPECT_EQ(workspace->scope(), LibraryScope::all());
+    EXPECT_EQ(workspace->query(), QString());
+    ASSERT_EQ(workspace->records().size(), 1u);
+    EXPECT_EQ(workspace->selectedID(), workspace->records().front().id);
+
+    const Recording copy = stored(*workspace->selectedID());
+    EXPECT_NE(copy.id, source.id);
+    EXPECT_EQ(copy.title, source.title);
+    EXPECT_DOUBLE_EQ(copy.duration, 150);
+    EXPECT_EQ(copy.segments, source.segments);
+    EXPECT_EQ(copy.summary, source.summary);
+    EXPECT_EQ(copy.starred, false);
+    EXPECT_FALSE(copy.folderId);
+    EXPECT_FALSE(copy.deletedAt);
+    EXPECT_EQ(copy.storedAudioName, QStringLiteral("audio.wav"));
+    EXPECT_EQ(copy.completedChunks, 3);
+    EXPECT_EQ(copy.status, QStringLiteral("transcribed"));
+    EXPECT_EQ(copy.summaryStale, true);
+    EXPECT_EQ(copy.summaryTemplate, source.summaryTemplate);
+    EXPECT_EQ(copy.summaryTemplateName, source.summaryTemplateName);
+    EXPECT_EQ(copy.summaryTemplateVersion, source.summaryTemplateVersion);
+
+    // completedChunks is kept within the new audio's chunks and sets the status.
+    const QString audio = foreign + QStringLiteral("/recordings/legacy-1/Audio.WAV");
+    struct Case {
+        std::optional<qint64> done;
+        bool segments;
+        qint64 chunks;
+        QString status;
+    };
+    for (const Case &c : {Case{99, true, 3, "transcribed"}, Case{1, true, 1, "paused"}, Case{-4, true, 0, "ready"},
+                          Case{std::nullopt, false, 0, "ready"}}) {
+        Recording variant = source;
+        variant.completedChunks = c.done;
+        if (!c.segments)
+            variant.segments.clear();
+        variant.summaryStale = std::nullopt;
+        import(audio, variant);
+        ASSERT_FALSE(workspace->error());
+        const Recording made = stored(*workspace->selectedID());
+        EXPECT_EQ(made.completedChunks, c.chunks);
+        EXPECT_EQ(made.status, c.status);
+        EXPECT_EQ(made.summaryStale, false);
+    }
+}
+
+TEST_F(ImportTest, EveryBadPickIsExplainedAndLeavesNothingBehind)
+{
+    import(tone("wav", 1, 8000, 1));
+    const std::vector<Recording> before = workspace->records();
+    const QStringList entriesBefore = entries();
+
+    const QString sizeMessage = QStringLiteral("导入失败：请选择大于 0 且不超过 500 MB 的音频。");
+    const QString lengthMessage = QStringLiteral("导入失败：音频需短于 12 小时，且能被系统解码。");
+    const std::pair<QString, QString> cases[] = {
+        {empty(), sizeMessage},
+        {namedPipe(), sizeMessage},
+        {silentWavOfSize(524'288'001), sizeMessage},
+        {flacStating(43'200 * 8000 + 800), lengthMessage},
+        {video(false), QStringLiteral("导入失败：音频中没有可读取的声音轨道。")},
+        {textAsMp3(), QStringLiteral("导入失败：")},
+        {truncated(), QStringLiteral("导入失败：")},
+        {m_dir.path() + QStringLiteral("/missing.mp3"), QStringLiteral("导入失败：")},
+        {m_dir.path(), QStringLiteral("导入失败：")},
+    };
+    for (const auto &[path, message] : cases) {
+        SCOPED_TRACE(path.toStdString());
+        import(path);
+        ASSERT_TRUE(workspace->error());
+        EXPECT_TRUE(workspace->error()->startsWith(message)) << workspace->error()->toStdString();
+        EXPECT_GT(workspace->error()->size(), QStringLiteral("导入失败：").size());
+        EXPECT_EQ(workspace->records(), before);
+        EXPECT_EQ(entries(), entriesBefore);
+    }
+}
+
+TEST_F(ImportTest, LimitsAreInclusive)
+{
+    import(flacStating(43'200 * 8000));
+    ASSERT_FALSE(workspace->error()) << workspace->error()->toStdString();
+    EXPECT_DOUBLE_EQ(stored(*workspace->selectedID()).duration, 43'200);
+
+    const QString biggest = silentWavOfSize(524'288'000);
+    import(biggest);
+    ASSERT_FALSE(workspace->error()) << workspace->error()->toStdString();
+    const QString copy = root + QStringLiteral("/recordings/") + *workspace->selectedID() + QStringLiteral("/audio.wav");
+    EXPECT_EQ(QFileInfo(copy).size(), 524'288'000);
+    QFile::remove(biggest);
+}
+
+TEST_F(ImportTest, AFailedCopyRemovesTheHalfBuiltNote)
+{
+    const QStringList entriesBefore = entries();
+    const QString picked = tone("wav", 10, 44100, 2);
+    // Files may not grow past 64 KiB for a moment: the copy fails the way a full disk fails it.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &original), 0);
+    rlimit small = original;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    import(picked);
+    ::setrlimit(RLIMIT_FSIZE, &original);
+
+    ASSERT_TRUE(workspace->error());
+    EXPECT_TRUE(workspace->error()->startsWith(QStringLiteral("导入失败："))) << workspace->error()->toStdString();
+    EXPECT_TRUE(workspace->records().empty());
+    EXPECT_EQ(entries(), entriesBefore);
+
+    // A library whose folder of notes became a link refuses the import.
+    QDir(root).rename(QStringLiteral("recordings"), QStringLiteral("elsewhere"));
+    QFile::link(root + QStringLiteral("/elsewhere"), root + QStringLiteral("/recordings"));
+    import(tone("wav", 1, 8000, 1));
+    EXPECT_EQ(workspace->error(), QStringLiteral("导入失败：资料库包含不安全的链接。"));
+    EXPECT_TRUE(QDir(root + QStringLiteral("/elsewhere")).isEmpty());
+}
