@@ -1,3 +1,4 @@
+#include "playback/AudioController.h"
 #include "playback/QtAudioPlayer.h"
 #include "platform/Errors.h"
 #include "support/AudioFixtures.h"
@@ -36,6 +37,36 @@ TEST(QtAudioPlayerTest, OpensARealFileAndReportsItsLength)
     EXPECT_NEAR(durations.last().first().toDouble(), 2.0, 0.05);
     EXPECT_FALSE(player.isPlaying());
     EXPECT_DOUBLE_EQ(player.currentTime(), 0);
+}
+
+TEST(QtAudioPlayerTest, TheControllerPlaysARealFileToItsEndAndStartsOver)
+{
+    if (!hasMediaBackend())
+        GTEST_SKIP() << "Qt Multimedia has no media back end on this machine (GStreamer plug-ins missing)";
+    AudioController controller;
+    controller.setVolume(0);
+    Recording note;
+    note.id = QStringLiteral("R1");
+    note.duration = 1;
+    note.audioURL = AudioFixtures::tone(QStringLiteral("wav"), 1, 16000, 1);
+    note.segments = {Segment{QStringLiteral("s"), 0, 1, QStringLiteral("tone"), {}}};
+    TestSupport::runTask(controller.load(note));
+    ASSERT_TRUE(controller.hasPlayer());
+    EXPECT_EQ(controller.peaks().size(), 640u);
+
+    controller.toggle();
+    ASSERT_TRUE(controller.isPlaying()) << controller.error().value_or(QString()).toStdString();
+    EXPECT_EQ(controller.activeSegmentID(), QStringLiteral("s"));
+    // The 0.1 s timer notices the end on its own.
+    ASSERT_TRUE(waitUntil([&] { return !controller.isPlaying(); }));
+    EXPECT_DOUBLE_EQ(controller.position(), controller.duration());
+    EXPECT_NEAR(controller.duration(), 1.0, 0.05);
+    EXPECT_FALSE(controller.activeSegmentID());
+
+    controller.toggle();
+    EXPECT_TRUE(controller.isPlaying());
+    EXPECT_LT(controller.position(), 0.5) << "play after the end starts from the beginning";
+    controller.unload();
 }
 
 TEST(QtAudioPlayerTest, UnopenableFilesFailWithAReason)
