@@ -62,7 +62,9 @@ public:
         m_whole.start();
     }
 
-    ~Transfer() { stopReply(true); }
+    // Deleting the reply (deleteLater) ends its connection; aborting here could race Qt's own
+    // report of an error status.
+    ~Transfer() { stopReply(false); }
 
     Transfer(const Transfer &) = delete;
     Transfer &operator=(const Transfer &) = delete;
