@@ -13,7 +13,7 @@ namespace {
 // A Workspace built without an engine cannot run the stage; say so instead of crashing.
 [[noreturn]] void missingEngine()
 {
-    throw SystemError(QStringLiteral("No engine is configured for this stage."));
+    throw AppFailure(QStringLiteral("没有可用的处理引擎。"));
 }
 
 } // namespace
