@@ -48,20 +48,6 @@ TEST_F(NoteExportTest, TranscriptInBothFormatsHasExactBytes)
                              "**\\[00:00\\]**\n\n\n"));
 }
 
-TEST_F(NoteExportTest, SummaryIsWrittenAsStored)
-{
-    Recording recording = note(QStringLiteral("Weekly [sync]"));
-    recording.summary = QStringLiteral("## 决议\n- item #1\n  next");
-    recording.segments = {segment(QStringLiteral("s1"), 1, QStringLiteral("ignored"))};
-    EXPECT_EQ(NoteExport::render(recording, true, NoteExportFormat::Text),
-              QStringLiteral("Weekly [sync]\n\n## 决议\n- item #1\n  next\n"));
-    EXPECT_EQ(NoteExport::render(recording, true, NoteExportFormat::Markdown),
-              QStringLiteral("# Weekly \\[sync\\]\n\n## 决议\n- item #1\n  next\n"));
-    recording.summary.clear();
-    EXPECT_EQ(NoteExport::render(recording, true, NoteExportFormat::Markdown),
-              QStringLiteral("# Weekly \\[sync\\]\n\n\n"));
-}
-
 TEST_F(NoteExportTest, EscapeMarksEveryMarkdownCharacterAndOnlyThose)
 {
     EXPECT_EQ(NoteExport::escape(QStringLiteral("\\`*_{}[]<>()#+-.!|")),

@@ -18,27 +18,6 @@ bool hasMediaBackend()
     return probe.isAvailable();
 }
 
-TEST(QtAudioPlayerTest, OpensARealFileAndReportsItsLength)
-{
-    if (!hasMediaBackend())
-        GTEST_SKIP() << "Qt Multimedia has no media back end on this machine (GStreamer plug-ins missing)";
-
-    QtAudioPlayer player;
-    QSignalSpy durations(&player, &AudioPlayer::durationChanged);
-    QSignalSpy failures(&player, &AudioPlayer::failed);
-    player.open(AudioFixtures::tone(QStringLiteral("wav"), 2, 16000, 1));
-    player.setRate(1.5f);
-    player.setVolume(0.5f);
-    player.prepare();
-    ASSERT_TRUE(waitUntil([&] { return player.duration() > 0 || !failures.isEmpty(); }));
-    ASSERT_TRUE(failures.isEmpty()) << failures.first().first().toString().toStdString();
-    EXPECT_NEAR(player.duration(), 2.0, 0.05);
-    ASSERT_FALSE(durations.isEmpty());
-    EXPECT_NEAR(durations.last().first().toDouble(), 2.0, 0.05);
-    EXPECT_FALSE(player.isPlaying());
-    EXPECT_DOUBLE_EQ(player.currentTime(), 0);
-}
-
 TEST(QtAudioPlayerTest, TheControllerPlaysARealFileToItsEndAndStartsOver)
 {
     if (!hasMediaBackend())
@@ -47,12 +26,16 @@ TEST(QtAudioPlayerTest, TheControllerPlaysARealFileToItsEndAndStartsOver)
     controller.setVolume(0);
     Recording note;
     note.id = QStringLiteral("R1");
-    note.duration = 1;
+    note.duration = 5;
     note.audioURL = AudioFixtures::tone(QStringLiteral("wav"), 1, 16000, 1);
     note.segments = {Segment{QStringLiteral("s"), 0, 1, QStringLiteral("tone"), {}}};
     TestSupport::runTask(controller.load(note));
     ASSERT_TRUE(controller.hasPlayer());
     EXPECT_EQ(controller.peaks().size(), 640u);
+    // Qt Multimedia opens in the background and announces the real length, which replaces the
+    // stored one.
+    ASSERT_TRUE(waitUntil([&] { return controller.duration() < 4; }));
+    EXPECT_NEAR(controller.duration(), 1.0, 0.05);
 
     controller.toggle();
     ASSERT_TRUE(controller.isPlaying()) << controller.error().value_or(QString()).toStdString();
@@ -60,7 +43,6 @@ TEST(QtAudioPlayerTest, TheControllerPlaysARealFileToItsEndAndStartsOver)
     // The 0.1 s timer notices the end on its own.
     ASSERT_TRUE(waitUntil([&] { return !controller.isPlaying(); }));
     EXPECT_DOUBLE_EQ(controller.position(), controller.duration());
-    EXPECT_NEAR(controller.duration(), 1.0, 0.05);
     EXPECT_FALSE(controller.activeSegmentID());
 
     controller.toggle();
