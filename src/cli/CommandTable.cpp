@@ -1,0 +1,180 @@
+#include "cli/CommandTable.h"
+
+#include "cli/Commands.h"
+
+#include <QHash>
+
+namespace {
+
+OptionSpec flag(const QString &name, const QString &help)
+{
+    return OptionSpec{name, 0, false, {}, {}, help};
+}
+
+OptionSpec valued(const QString &name, const QString &valueName, const QString &help)
+{
+    return OptionSpec{name, 1, false, {}, valueName, help};
+}
+
+const OptionSpec libraryOption = valued(QStringLiteral("library"), QStringLiteral("DIR"),
+                                        QStringLiteral("read this library folder (or its recordings folder) read-only "
+                                                       "instead of the home library"));
+const OptionSpec jsonOption = flag(QStringLiteral("json"), QStringLiteral("print JSON instead of tab-separated lines"));
+const OptionSpec allowCloudOption = flag(QStringLiteral("allow-cloud"),
+                                         QStringLiteral("agree, for this one task, to send the note to the configured cloud "
+                                                        "service (otherwise asked on the terminal, or refused without one)"));
+
+struct Entry {
+    CommandShape shape;
+    CommandTable::Handler handler;
+};
+
+QList<Entry> buildEntries()
+{
+    using namespace LibraryCommands;
+    QList<Entry> entries;
+    auto add = [&](CommandShape shape, CommandTable::Handler handler) { entries.append({std::move(shape), std::move(handler)}); };
+    const QString id = QStringLiteral("ID");
+
+    add({QStringLiteral("list"), {}, 0, 0,
+         {libraryOption,
+          valued(QStringLiteral("scope"), QStringLiteral("SCOPE"), QStringLiteral("all (default), pinned, trash or project:ID")),
+          valued(QStringLiteral("query"), QStringLiteral("TEXT"), QStringLiteral("only notes whose title, summary or transcript contains TEXT")),
+          jsonOption},
+         QStringLiteral("List notes: id, created, duration, status, starred (*), title.")},
+        LibraryCommands::list);
+    add({QStringLiteral("projects"), {}, 0, 0, {libraryOption, jsonOption},
+         QStringLiteral("List projects: id, number of notes, name.")},
+        LibraryCommands::projects);
+    add({QStringLiteral("show"), id, 1, 1, {libraryOption}, QStringLiteral("Print one note as JSON.")},
+        LibraryCommands::show);
+    add({QStringLiteral("import"), QStringLiteral("FILE..."), 1, -1, {},
+         QStringLiteral("Import audio files as new notes of the home library; prints each new note's id.")},
+        LibraryCommands::importFiles);
+    add({QStringLiteral("copy"), id, 1, 1, {libraryOption},
+         QStringLiteral("Copy a note of another library (--library DIR) into the home library; prints the copy's id.")},
+        LibraryCommands::copy);
+
+    add({QStringLiteral("transcribe"), id, 1, 1, {allowCloudOption},
+         QStringLiteral("Transcribe a note, or resume where it stopped. Ctrl-C stops and keeps every finished chunk.")},
+        JobCommands::transcribe);
+    add({QStringLiteral("summarize"), id, 1, 1,
+         {valued(QStringLiteral("template"), QStringLiteral("TEMPLATE_ID"), QStringLiteral("use this summary template instead of the saved one")),
+          allowCloudOption},
+         QStringLiteral("Write the minutes of a transcribed note.")},
+        JobCommands::summarize);
+    add({QStringLiteral("export"), id, 1, 1,
+         {flag(QStringLiteral("transcript"), QStringLiteral("export the transcript")),
+          flag(QStringLiteral("summary"), QStringLiteral("export the minutes")),
+          valued(QStringLiteral("format"), QStringLiteral("txt|md"), QStringLiteral("plain text (default, or md when PATH ends in .md) or Markdown")),
+          OptionSpec{QStringLiteral("output"), 1, false, QStringLiteral("o"), QStringLiteral("PATH|-"),
+                     QStringLiteral("write to PATH (a folder gets the proposed file name); - or none: standard output")},
+          libraryOption},
+         QStringLiteral("Export a note's transcript or minutes.")},
+        NoteCommands::exportNote);
+
+    const QList<std::pair<QString, QString>> organizing{
+        {QStringLiteral("star"), QStringLiteral("Pin a note (no change when it already is).")},
+        {QStringLiteral("unstar"), QStringLiteral("Unpin a note.")},
+        {QStringLiteral("trash"), QStringLiteral("Move a note to the trash; it stays on disk until restored.")},
+        {QStringLiteral("restore"), QStringLiteral("Take a note out of the trash.")}};
+    for (const auto &[name, summary] : organizing)
+        add({name, id, 1, 1, {}, summary}, NoteCommands::organize);
+    add({QStringLiteral("move"), QStringLiteral("ID [PROJECT_ID]"), 1, 2,
+         {flag(QStringLiteral("none"), QStringLiteral("take the note out of its project"))},
+         QStringLiteral("File a note under a project (id or name), or take it out with --none.")},
+        NoteCommands::move);
+    add({QStringLiteral("project create"), QStringLiteral("NAME"), 1, 1, {},
+         QStringLiteral("Create a project; prints its id.")},
+        NoteCommands::createProject);
+    add({QStringLiteral("project rename"), QStringLiteral("PROJECT_ID NAME"), 2, 2, {}, QStringLiteral("Rename a project.")},
+        NoteCommands::renameProject);
+    add({QStringLiteral("edit"), id, 1, 1,
+         {valued(QStringLiteral("title"), QStringLiteral("TEXT"), QStringLiteral("new title")),
+          OptionSpec{QStringLiteral("rename-speaker"), 2, true, {}, QStringLiteral("FROM TO"),
+                     QStringLiteral("rename a speaker in every segment (\"\" for unlabelled segments)")}},
+         QStringLiteral("Change a note's title or speaker names.")},
+        NoteCommands::edit);
+
+    add({QStringLiteral("config show"), {}, 0, 0, {}, QStringLiteral("Print the configuration file's JSON (API keys are never part of it).")},
+        SettingsCommands::showConfiguration);
+    add({QStringLiteral("config apply"), QStringLiteral("FILE"), 1, 1, {},
+         QStringLiteral("Check a configuration file (- for standard input) and apply it, like \"Save and apply\".")},
+        SettingsCommands::applyConfiguration);
+    add({QStringLiteral("key set"), QStringLiteral("PROVIDER"), 1, 1, {},
+         QStringLiteral("Save an API key read from standard input (never from the command line).")},
+        SettingsCommands::setKey);
+    add({QStringLiteral("key remove"), QStringLiteral("PROVIDER"), 1, 1, {}, QStringLiteral("Remove a saved API key.")},
+        SettingsCommands::removeKey);
+    add({QStringLiteral("key check"), QStringLiteral("PROVIDER"), 1, 1,
+         {valued(QStringLiteral("model"), QStringLiteral("MODEL"), QStringLiteral("the model to look for (default: the configured one)"))},
+         QStringLiteral("Check the saved key against the provider's model list.")},
+        SettingsCommands::checkKey);
+
+    add({QStringLiteral("model list"), {}, 0, 0, {}, QStringLiteral("List the local transcription models.")}, ModelCommands::list);
+    add({QStringLiteral("model check"), id, 1, 1, {}, QStringLiteral("Verify an installed model (size and checksum).")},
+        ModelCommands::check);
+    add({QStringLiteral("model download"), id, 1, 1, {}, QStringLiteral("Download and verify a model.")},
+        ModelCommands::download);
+    return entries;
+}
+
+const QList<Entry> &entries()
+{
+    static const QList<Entry> all = buildEntries();
+    return all;
+}
+
+} // namespace
+
+namespace CommandTable {
+
+const QList<CommandShape> &shapes()
+{
+    static const QList<CommandShape> all = [] {
+        QList<CommandShape> list;
+        for (const Entry &entry : entries())
+            list.append(entry.shape);
+        return list;
+    }();
+    return all;
+}
+
+Handler handler(const QString &commandName)
+{
+    for (const Entry &entry : entries()) {
+        if (entry.shape.name == commandName)
+            return entry.handler;
+    }
+    return {};
+}
+
+QString usage()
+{
+    QString text = QStringLiteral(
+        "Usage: hushnote-cli COMMAND [ARGUMENTS]\n\n"
+        "Works on the same library, settings and API keys as the Hushnote desktop program.\n"
+        "Results go to standard output; notices, progress and errors to standard error.\n"
+        "Exit status: 0 success, 1 failure, 2 wrong usage, 130 interrupted.\n\nCommands:\n");
+    for (const CommandShape &shape : shapes())
+        text += QStringLiteral("  %1\n").arg(CliArguments::synopsis(shape).mid(13));
+    text += QStringLiteral("\nA note ID may be shortened to any unambiguous start of it.\n"
+                           "Run 'hushnote-cli help COMMAND' for details.\n");
+    return text;
+}
+
+QString help(const QString &topic)
+{
+    if (topic.isEmpty())
+        return usage();
+    QString text;
+    for (const CommandShape &shape : shapes()) {
+        if (shape.name == topic)
+            return CliArguments::commandHelp(shape);
+        if (shape.name.startsWith(topic + QLatin1Char(' ')))
+            text += CliArguments::commandHelp(shape) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace CommandTable

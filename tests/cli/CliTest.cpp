@@ -1,0 +1,483 @@
+// End-to-end checks of hushnote-cli: the built program runs as a child process against a throwaway
+// home (its own XDG data and config folders), with real audio, a fake Ollama on loopback and, when
+// the test runs inside the private D-Bus session of scripts/test, the real Secret Service.
+
+#include "library/RecordCodec.h"
+#include "support/AudioFixtures.h"
+#include "support/FakeOllamaServer.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+struct CliResult {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+    QString errText() const { return QString::fromUtf8(err); }
+    QString outText() const { return QString::fromUtf8(out); }
+};
+
+QString newID()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+Segment segment(double start, double end, QString text, QString speaker = {})
+{
+    return Segment{newID(), start, end, std::move(text), std::move(speaker)};
+}
+
+// Every file under a folder with its content hash: equal maps mean nothing was written.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        files.insert(QDir(folder).relativeFilePath(path), QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
+    }
+    return files;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_home.isValid()); }
+
+    QString homeLibrary() const { return m_home.filePath(QStringLiteral("data/Hushnote/Library")); }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        return env;
+    }
+
+    void start(QProcess &process, const QStringList &arguments) const
+    {
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(HUSHNOTE_BIN_DIR "/hushnote-cli"), arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    CliResult run(const QStringList &arguments, const QByteArray &input = {}) const
+    {
+        QProcess process;
+        start(process, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        // A guard against a hang only; nothing here is about speed.
+        EXPECT_TRUE(process.waitForFinished(180000)) << arguments.join(QLatin1Char(' ')).toStdString();
+        CliResult result;
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput();
+        result.err = process.readAllStandardError();
+        return result;
+    }
+
+    // A note written straight into a library folder, the way the store lays it out.
+    Recording writeNote(const QString &root, Recording note, bool withAudio = true) const
+    {
+        if (note.id.isEmpty())
+            note.id = newID();
+        if (note.createdAt.isEmpty())
+            note.createdAt = QStringLiteral("2026-03-01T08:15:30Z");
+        const QString folder = root + QStringLiteral("/recordings/") + note.id;
+        EXPECT_TRUE(QDir().mkpath(folder));
+        if (withAudio) {
+            note.storedAudioName = QStringLiteral("audio.wav");
+            EXPECT_TRUE(QFile::copy(AudioFixtures::tone(QStringLiteral("wav"), 2.0, 16000, 1), folder + QStringLiteral("/audio.wav")));
+        }
+        QFile file(folder + QStringLiteral("/record.json"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(RecordCodec::encodeRecording(note));
+        return note;
+    }
+
+    QJsonObject storedNote(const QString &id) const
+    {
+        QFile file(homeLibrary() + QStringLiteral("/recordings/") + id + QStringLiteral("/record.json"));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+    // Applies the current configuration with the given model settings changed.
+    void configureModels(const QJsonObject &changes) const
+    {
+        const CliResult shown = run({QStringLiteral("config"), QStringLiteral("show")});
+        ASSERT_EQ(shown.status, 0) << shown.errText().toStdString();
+        QJsonObject document = QJsonDocument::fromJson(shown.out).object();
+        QJsonObject models = document.value(QStringLiteral("models")).toObject();
+        for (auto it = changes.begin(); it != changes.end(); ++it)
+            models.insert(it.key(), it.value());
+        document.insert(QStringLiteral("models"), models);
+        const CliResult applied = run({QStringLiteral("config"), QStringLiteral("apply"), QStringLiteral("-")},
+                                      QJsonDocument(document).toJson());
+        ASSERT_EQ(applied.status, 0) << applied.errText().toStdString();
+    }
+
+    QTemporaryDir m_home;
+};
+
+TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpSucceeds)
+{
+    const CliResult help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.outText().contains(QStringLiteral("export ID [--transcript] [--summary]")));
+
+    const QList<QStringList> wrong{
+        {},
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("show")},
+        {QStringLiteral("list"), QStringLiteral("--bogus")},
+        {QStringLiteral("list"), QStringLiteral("--query")},
+        {QStringLiteral("project")},
+        {QStringLiteral("export"), QStringLiteral("ABC")},
+        {QStringLiteral("export"), QStringLiteral("ABC"), QStringLiteral("--transcript"), QStringLiteral("--summary")},
+        {QStringLiteral("move"), QStringLiteral("ABC")},
+        // A key is never taken from the command line, where it would end up in the shell history.
+        {QStringLiteral("key"), QStringLiteral("set"), QStringLiteral("openai"), QStringLiteral("sk-secret")},
+        {QStringLiteral("key"), QStringLiteral("set"), QStringLiteral("nosuchprovider")},
+        {QStringLiteral("summarize"), QStringLiteral("ABC"), QStringLiteral("--template"), QStringLiteral("nosuch")},
+    };
+    for (const QStringList &arguments : wrong) {
+        const CliResult result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(result.out.isEmpty()) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(result.errText().contains(QStringLiteral("hushnote-cli help")));
+    }
+    // No usage error ever touched the home library.
+    EXPECT_FALSE(QFileInfo::exists(m_home.filePath(QStringLiteral("data/Hushnote/Library/recordings"))));
+}
+
+TEST_F(CliTest, ImportedNotesAreListedAndShownAsJson)
+{
+    const QString wav = AudioFixtures::tone(QStringLiteral("wav"), 2.0, 16000, 1);
+    const QString mp3 = AudioFixtures::tone(QStringLiteral("mp3"), 3.0, 44100, 2);
+    const QString text = AudioFixtures::textAsMp3();
+
+    // The unreadable file is reported and does not stop the others.
+    const CliResult imported = run({QStringLiteral("import"), wav, text, mp3});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_TRUE(imported.errText().contains(QStringLiteral("导入失败：")));
+    EXPECT_TRUE(imported.errText().contains(QStringLiteral("已收好，保存在资料库。")));
+    const QStringList ids = imported.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(ids.size(), 2);
+
+    const CliResult listed = run({QStringLiteral("list"), QStringLiteral("--json")});
+    ASSERT_EQ(listed.status, 0) << listed.errText().toStdString();
+    const QJsonArray notes = QJsonDocument::fromJson(listed.out).array();
+    ASSERT_EQ(notes.size(), 2);
+    for (const QJsonValue &value : notes) {
+        const QJsonObject note = value.toObject();
+        EXPECT_TRUE(ids.contains(note.value(QStringLiteral("id")).toString()));
+        // The record's own fields, absent ones left out, and where the audio is.
+        const QStringList keys{"audioPath", "completedChunks", "createdAt", "duration", "id", "segments",
+                               "starred", "status", "storedAudioName", "summary", "summaryStale", "title"};
+        EXPECT_EQ(note.keys(), keys);
+        EXPECT_TRUE(QFileInfo::exists(note.value(QStringLiteral("audioPath")).toString()));
+        EXPECT_EQ(note.value(QStringLiteral("status")).toString(), QStringLiteral("ready"));
+    }
+
+    // A unique start of an id is enough; show prints the same object as list.
+    const QString first = ids.first();
+    const CliResult shown = run({QStringLiteral("show"), first.left(8).toLower()});
+    ASSERT_EQ(shown.status, 0) << shown.errText().toStdString();
+    const QJsonObject note = QJsonDocument::fromJson(shown.out).object();
+    EXPECT_EQ(note.value(QStringLiteral("id")).toString(), first);
+    EXPECT_NEAR(note.value(QStringLiteral("duration")).toDouble(), 2.0, 0.05);
+    for (const QJsonValue &value : notes) {
+        if (value.toObject().value(QStringLiteral("id")).toString() == first) {
+            EXPECT_EQ(value.toObject(), note);
+        }
+    }
+
+    const CliResult missing = run({QStringLiteral("show"), QStringLiteral("00000000-0000")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.errText().contains(QStringLiteral("找不到这条笔记：00000000-0000")));
+}
+
+TEST_F(CliTest, OrganizeEditAndExportProduceExactBytes)
+{
+    Recording draft;
+    draft.title = QStringLiteral("draft");
+    draft.duration = 4000;
+    draft.segments = {segment(75.4, 80, QStringLiteral("Hi\nthere")),
+                      segment(3725, 3730, QStringLiteral("a.b"), QStringLiteral(" Bob "))};
+    draft.summary = QStringLiteral("# Plan\n- ship");
+    const Recording note = writeNote(homeLibrary(), draft);
+
+    EXPECT_EQ(run({QStringLiteral("star"), note.id}).status, 0);
+    EXPECT_EQ(run({QStringLiteral("star"), note.id}).status, 0); // stays starred, never toggles back
+    const CliResult project = run({QStringLiteral("project"), QStringLiteral("create"), QStringLiteral("  Work ")});
+    ASSERT_EQ(project.status, 0) << project.errText().toStdString();
+    const QString projectID = project.outText().trimmed();
+    const CliResult duplicate = run({QStringLiteral("project"), QStringLiteral("create"), QStringLiteral("work")});
+    EXPECT_EQ(duplicate.status, 1);
+    EXPECT_TRUE(duplicate.errText().contains(QStringLiteral("已经有同名项目。")));
+    EXPECT_EQ(run({QStringLiteral("move"), note.id, QStringLiteral("work")}).status, 0);
+
+    const CliResult edited = run({QStringLiteral("edit"), note.id, QStringLiteral("--title"), QStringLiteral("Q3.plan"),
+                                  QStringLiteral("--rename-speaker"), QString(), QStringLiteral("Ann")});
+    ASSERT_EQ(edited.status, 0) << edited.errText().toStdString();
+    EXPECT_TRUE(edited.errText().contains(QStringLiteral("修改已保存。")));
+    const CliResult noSpeaker = run({QStringLiteral("edit"), note.id, QStringLiteral("--rename-speaker"),
+                                     QStringLiteral("Nobody"), QStringLiteral("X")});
+    EXPECT_EQ(noSpeaker.status, 1);
+
+    const QJsonObject stored = storedNote(note.id);
+    EXPECT_TRUE(stored.value(QStringLiteral("starred")).toBool());
+    EXPECT_EQ(stored.value(QStringLiteral("folderId")).toString(), projectID);
+    // A speaker rename changes the transcript under an existing summary.
+    EXPECT_TRUE(stored.value(QStringLiteral("summaryStale")).toBool());
+
+    const CliResult markdown = run({QStringLiteral("export"), note.id.left(6), QStringLiteral("--transcript"),
+                                    QStringLiteral("--format"), QStringLiteral("md")});
+    ASSERT_EQ(markdown.status, 0) << markdown.errText().toStdString();
+    EXPECT_EQ(markdown.out, QByteArray("# Q3\\.plan\n\n**\\[01:15\\] Ann**\n\nHi  \nthere\n\n"
+                                       "**\\[1:02:05\\] Bob**\n\na\\.b\n"));
+    const CliResult text = run({QStringLiteral("export"), note.id, QStringLiteral("--summary"), QStringLiteral("-o"),
+                                QStringLiteral("-")});
+    EXPECT_EQ(text.out, QByteArray("Q3.plan\n\n# Plan\n- ship\n"));
+
+    // Into a folder: the proposed name, written by the program's export command.
+    const CliResult toFolder = run({QStringLiteral("export"), note.id, QStringLiteral("--transcript"), QStringLiteral("-o"),
+                                    m_home.path()});
+    ASSERT_EQ(toFolder.status, 0) << toFolder.errText().toStdString();
+    EXPECT_TRUE(toFolder.errText().contains(QStringLiteral("已导出逐字稿。")));
+    QFile exported(m_home.filePath(QStringLiteral("Q3.plan-逐字稿.txt")));
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    EXPECT_EQ(exported.readAll(), QByteArray("Q3.plan\n\n[01:15] Ann\nHi\nthere\n\n[1:02:05] Bob\na.b\n"));
+
+    auto listed = [&](const QString &scope) {
+        return run({QStringLiteral("list"), QStringLiteral("--scope"), scope}).outText();
+    };
+    EXPECT_TRUE(listed(QStringLiteral("pinned")).contains(note.id));
+    EXPECT_TRUE(listed(QStringLiteral("project:") + projectID).contains(note.id));
+    EXPECT_EQ(run({QStringLiteral("trash"), note.id}).status, 0);
+    EXPECT_FALSE(listed(QStringLiteral("all")).contains(note.id));
+    EXPECT_TRUE(listed(QStringLiteral("trash")).contains(note.id));
+    EXPECT_EQ(run({QStringLiteral("restore"), note.id}).status, 0);
+    EXPECT_TRUE(listed(QStringLiteral("all")).contains(note.id));
+    EXPECT_EQ(run({QStringLiteral("move"), note.id, QStringLiteral("--none")}).status, 0);
+    EXPECT_FALSE(storedNote(note.id).contains(QStringLiteral("folderId")));
+}
+
+TEST_F(CliTest, ForeignLibraryIsReadOnlyAndCopiesIntoHome)
+{
+    QTemporaryDir foreign;
+    Recording live;
+    live.title = QStringLiteral("Old meeting");
+    live.duration = 2;
+    live.segments = {segment(0, 2, QStringLiteral("hello"), QStringLiteral("Ann"))};
+    live.summary = QStringLiteral("notes");
+    live.summaryTemplate = QStringLiteral("meeting");
+    live.starred = true;
+    live = writeNote(foreign.path(), live);
+    Recording trashed;
+    trashed.title = QStringLiteral("Gone");
+    trashed.duration = 2;
+    trashed.deletedAt = QStringLiteral("2026-03-02T08:00:00Z");
+    writeNote(foreign.path(), trashed);
+    QDir().mkpath(foreign.filePath(QStringLiteral("recordings/broken")));
+    QFile(foreign.filePath(QStringLiteral("recordings/broken/record.json"))).open(QIODevice::WriteOnly);
+    const auto before = snapshot(foreign.path());
+
+    const CliResult listed = run({QStringLiteral("list"), QStringLiteral("--library"), foreign.path(), QStringLiteral("--json")});
+    ASSERT_EQ(listed.status, 0) << listed.errText().toStdString();
+    EXPECT_TRUE(listed.errText().contains(QStringLiteral("已跳过 1 条无法读取的记录。")));
+    const QJsonArray notes = QJsonDocument::fromJson(listed.out).array();
+    ASSERT_EQ(notes.size(), 1); // the trashed note is not shown from a foreign library
+    EXPECT_EQ(notes.at(0).toObject().value(QStringLiteral("id")).toString(), live.id);
+
+    // Picking the recordings folder itself reads the same library.
+    const CliResult exported = run({QStringLiteral("export"), live.id, QStringLiteral("--transcript"), QStringLiteral("--library"),
+                                    foreign.filePath(QStringLiteral("recordings"))});
+    EXPECT_EQ(exported.out, QByteArray("Old meeting\n\n[00:00] Ann\nhello\n"));
+    EXPECT_EQ(run({QStringLiteral("star"), live.id}).status, 1); // not in the home library
+
+    const CliResult copied = run({QStringLiteral("copy"), QStringLiteral("--library"), foreign.path(), live.id});
+    ASSERT_EQ(copied.status, 0) << copied.errText().toStdString();
+    const QString copyID = copied.outText().trimmed();
+    EXPECT_NE(copyID, live.id);
+    const QJsonObject copy = storedNote(copyID);
+    EXPECT_EQ(copy.value(QStringLiteral("title")).toString(), QStringLiteral("Old meeting"));
+    EXPECT_EQ(copy.value(QStringLiteral("summaryTemplate")).toString(), QStringLiteral("meeting"));
+    EXPECT_FALSE(copy.value(QStringLiteral("starred")).toBool());
+    EXPECT_EQ(copy.value(QStringLiteral("status")).toString(), QStringLiteral("transcribed"));
+
+    EXPECT_EQ(snapshot(foreign.path()), before);
+}
+
+TEST_F(CliTest, KeyIsReadFromStandardInputAndChecked)
+{
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        GTEST_SKIP() << "needs the private Secret Service session that scripts/test starts";
+    auto lookup = [] {
+        QProcess secretTool;
+        secretTool.start(QStringLiteral("secret-tool"),
+                         {QStringLiteral("lookup"), QStringLiteral("service"), QStringLiteral("local.hushnote.native-preview.api-keys"),
+                          QStringLiteral("account"), QStringLiteral("openai")});
+        secretTool.waitForFinished(60000);
+        return secretTool.readAllStandardOutput().trimmed();
+    };
+
+    const CliResult saved = run({QStringLiteral("key"), QStringLiteral("set"), QStringLiteral("openai")}, "  sk-cli-test \n");
+    ASSERT_EQ(saved.status, 0) << saved.errText().toStdString();
+    EXPECT_EQ(lookup(), QByteArray("sk-cli-test"));
+    EXPECT_FALSE(saved.errText().contains(QStringLiteral("sk-cli-test")));
+
+    const CliResult blank = run({QStringLiteral("key"), QStringLiteral("set"), QStringLiteral("openai")}, " \n");
+    EXPECT_EQ(blank.status, 1);
+    EXPECT_TRUE(blank.errText().contains(QStringLiteral("请填写 API Key。")));
+    EXPECT_EQ(lookup(), QByteArray("sk-cli-test"));
+
+    EXPECT_EQ(run({QStringLiteral("key"), QStringLiteral("remove"), QStringLiteral("openai")}).status, 0);
+    EXPECT_TRUE(lookup().isEmpty());
+    // Without a key the check fails before any request is made.
+    const CliResult check = run({QStringLiteral("key"), QStringLiteral("check"), QStringLiteral("openai")});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_TRUE(check.errText().contains(QStringLiteral("请填写 API Key。")));
+}
+
+TEST_F(CliTest, SummaryThroughLocalOllama)
+{
+    TestSupport::FakeOllamaServer ollama;
+    ollama.setInstalledModels({QStringLiteral("llama3")});
+    ollama.setShow();
+    ollama.enqueueChat(QStringLiteral("## 纪要\n- 发布"));
+    configureModels({{QStringLiteral("summaryService"), QStringLiteral("ollama")},
+                     {QStringLiteral("ollamaURL"), ollama.baseURL()},
+                     {QStringLiteral("ollamaModel"), QStringLiteral("llama3")}});
+
+    Recording draft;
+    draft.title = QStringLiteral("Standup");
+    draft.duration = 30;
+    draft.completedChunks = 1;
+    draft.segments = {segment(0, 30, QStringLiteral("we ship friday"))};
+    const Recording note = writeNote(homeLibrary(), draft);
+
+    const CliResult result = run({QStringLiteral("summarize"), note.id, QStringLiteral("--template"), QStringLiteral("meeting")});
+    ASSERT_EQ(result.status, 0) << result.errText().toStdString();
+    EXPECT_TRUE(result.errText().contains(QStringLiteral("纪要已整理好。")));
+    const QJsonObject stored = storedNote(note.id);
+    EXPECT_EQ(stored.value(QStringLiteral("summary")).toString(), QStringLiteral("## 纪要\n- 发布"));
+    EXPECT_EQ(stored.value(QStringLiteral("status")).toString(), QStringLiteral("done"));
+    EXPECT_EQ(stored.value(QStringLiteral("summaryTemplate")).toString(), QStringLiteral("meeting"));
+
+    const auto chats = ollama.requestsTo("chat");
+    ASSERT_EQ(chats.size(), 1u);
+    const QJsonArray messages = chats.front().json().value(QStringLiteral("messages")).toArray();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages.at(1).toObject().value(QStringLiteral("content")).toString(), QStringLiteral("[00:00] ：we ship friday"));
+}
+
+TEST_F(CliTest, InterruptStopsJobAndKeepsWhatWasSaved)
+{
+    TestSupport::FakeOllamaServer ollama;
+    ollama.setInstalledModels({QStringLiteral("llama3")});
+    ollama.setShow();
+    ollama.enqueueAnswer("chat", TestSupport::CannedResponse::neverAnswer());
+    configureModels({{QStringLiteral("summaryService"), QStringLiteral("ollama")},
+                     {QStringLiteral("ollamaURL"), ollama.baseURL()},
+                     {QStringLiteral("ollamaModel"), QStringLiteral("llama3")}});
+    Recording draft;
+    draft.title = QStringLiteral("Long talk");
+    draft.duration = 30;
+    draft.completedChunks = 1;
+    draft.segments = {segment(0, 30, QStringLiteral("words"))};
+    draft.summary = QStringLiteral("earlier minutes");
+    const Recording note = writeNote(homeLibrary(), draft);
+
+    QProcess process;
+    start(process, {QStringLiteral("summarize"), note.id});
+    process.closeWriteChannel();
+    for (int i = 0; i < 1800 && ollama.requestCount("/api/chat") == 0 && process.state() == QProcess::Running; ++i)
+        process.waitForFinished(100);
+    ASSERT_EQ(ollama.requestCount("/api/chat"), 1u) << process.readAllStandardError().toStdString();
+    ::kill(pid_t(process.processId()), SIGINT);
+    EXPECT_TRUE(process.waitForFinished(180000));
+    ollama.releaseHeld();
+
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("已停止本机任务，原有结果已保留。")));
+    const QJsonObject stored = storedNote(note.id);
+    EXPECT_EQ(stored.value(QStringLiteral("summary")).toString(), QStringLiteral("earlier minutes"));
+    EXPECT_EQ(stored.value(QStringLiteral("status")).toString(), QStringLiteral("paused"));
+}
+
+TEST_F(CliTest, CloudJobWithoutTerminalOrFlagSendsNothing)
+{
+    // The stored defaults send transcription to DashScope and summaries to DeepSeek.
+    Recording fresh;
+    fresh.title = QStringLiteral("Private");
+    fresh.duration = 2;
+    const Recording untranscribed = writeNote(homeLibrary(), fresh);
+    Recording done = fresh;
+    done.id.clear();
+    done.completedChunks = 1;
+    done.segments = {segment(0, 2, QStringLiteral("secret plans"))};
+    done = writeNote(homeLibrary(), done);
+    const auto before = snapshot(homeLibrary());
+
+    for (const QStringList &arguments : {QStringList{QStringLiteral("transcribe"), untranscribed.id},
+                                         QStringList{QStringLiteral("summarize"), done.id}}) {
+        const CliResult result = run(arguments);
+        EXPECT_EQ(result.status, 1) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(result.errText().contains(QStringLiteral("--allow-cloud"))) << result.errText().toStdString();
+    }
+    EXPECT_EQ(snapshot(homeLibrary()), before);
+
+    // Finished work is reported as such without asking anything.
+    const CliResult again = run({QStringLiteral("transcribe"), done.id});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_TRUE(again.errText().contains(QStringLiteral("转写已经完成，可直接生成纪要。")));
+}
+
+TEST_F(CliTest, ConfigurationIsValidatedAndItsLanguageUsed)
+{
+    const CliResult shown = run({QStringLiteral("config"), QStringLiteral("show")});
+    ASSERT_EQ(shown.status, 0);
+    QJsonObject document = QJsonDocument::fromJson(shown.out).object();
+    ASSERT_EQ(document.value(QStringLiteral("version")).toInt(), 1);
+
+    QJsonObject wrongVersion = document;
+    wrongVersion.insert(QStringLiteral("version"), 2);
+    QTemporaryDir files;
+    QFile bad(files.filePath(QStringLiteral("bad.json")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QJsonDocument(wrongVersion).toJson());
+    bad.close();
+    const CliResult rejected = run({QStringLiteral("config"), QStringLiteral("apply"), bad.fileName()});
+    EXPECT_EQ(rejected.status, 1);
+    EXPECT_TRUE(rejected.errText().contains(QStringLiteral("不支持此配置版本。")));
+    EXPECT_FALSE(QFileInfo::exists(m_home.filePath(QStringLiteral("data/Hushnote/configuration.json"))));
+
+    document.insert(QStringLiteral("language"), QStringLiteral("en"));
+    const CliResult applied = run({QStringLiteral("config"), QStringLiteral("apply"), QStringLiteral("-")},
+                                  QJsonDocument(document).toJson());
+    ASSERT_EQ(applied.status, 0) << applied.errText().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(m_home.filePath(QStringLiteral("data/Hushnote/configuration.json"))));
+    // Every message now comes in the stored interface language.
+    const CliResult missing = run({QStringLiteral("show"), QStringLiteral("nosuchnote")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(missing.errText().contains(QStringLiteral("找不到")));
+    EXPECT_TRUE(missing.errText().contains(QStringLiteral("nosuchnote")));
+}
+
+} // namespace
