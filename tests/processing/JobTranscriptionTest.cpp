@@ -258,3 +258,60 @@ TEST(JobTranscription, KilledInTheMiddleLosesAtMostTheChunkInProgress)
     EXPECT_EQ(finished.segments.size(), 30u);
     EXPECT_EQ(f.wavSizes.size(), size_t(30 - done));
 }
+
+TEST(JobTranscription, FailedSavesAreReportedAndTheWorkspaceKeepsTheLastSavedNote)
+{
+    Fixture f;
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 130, 8000, 1));
+    const QString folder = f.library->noteFolder(note.id);
+    const QString aside = f.dir.filePath(QStringLiteral("aside"));
+
+    // The note's folder disappears during chunk 2: that chunk's save fails, and so does the
+    // "paused" save after it. The error is the save's own message.
+    f.onChunk = [&](int call) {
+        if (call == 2)
+            ASSERT_TRUE(QDir().rename(folder, aside));
+    };
+    f.workspace->startJob(false, SummaryPreferences());
+    f.waitForJobEnd();
+    EXPECT_EQ(f.workspace->error(), QStringLiteral("录音目录不存在，未保存修改。"));
+    EXPECT_FALSE(f.workspace->notice());
+    EXPECT_EQ(f.workspace->selectedRecord()->completedChunks, 1);
+    EXPECT_EQ(f.workspace->selectedRecord()->status, QStringLiteral("transcribing"));
+
+    // Stopped while the folder is gone: the stop notice, and the failed progress save as error.
+    ASSERT_TRUE(QDir().rename(aside, folder));
+    f.reload(note.id);
+    f.onChunk = [&](int call) {
+        if (call == 3) {
+            f.workspace->stopJob();
+            ASSERT_TRUE(QDir().rename(folder, aside));
+        }
+    };
+    f.workspace->startJob(false, SummaryPreferences());
+    f.waitForJobEnd();
+    EXPECT_EQ(f.workspace->notice(), QStringLiteral("已停止本机任务，原有结果已保留。"));
+    EXPECT_EQ(f.workspace->error(), QStringLiteral("进度保存失败：录音目录不存在，未保存修改。"));
+    EXPECT_EQ(f.workspace->progressText(), QStringLiteral("已暂停"));
+    ASSERT_TRUE(QDir().rename(aside, folder));
+    EXPECT_EQ(f.onDisk(note.id).completedChunks, 1);
+    EXPECT_EQ(f.onDisk(note.id).status, QStringLiteral("transcribing"));
+}
+
+TEST(JobTranscription, AWorkspaceClosedDuringAJobLeavesAResumableNote)
+{
+    Fixture f;
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 130, 8000, 1));
+    f.onChunk = [&](int call) {
+        if (call == 2)
+            f.workspace.reset();
+    };
+    f.workspace->startJob(false, SummaryPreferences());
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return !f.workspace; }));
+    // Let any late work of the job run: it must not touch the closed Workspace.
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const Recording stored = f.onDisk(note.id);
+    EXPECT_EQ(stored.completedChunks, 1);
+    EXPECT_EQ(stored.segments.size(), 1u);
+}
