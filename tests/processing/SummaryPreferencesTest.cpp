@@ -47,19 +47,14 @@ SummaryPreferences personalised()
 
 } // namespace
 
-TEST_F(SummaryPreferencesTest, BuiltinsAreTenDistinctTemplatesWithMeetingFirst)
+TEST_F(SummaryPreferencesTest, BuiltinIdsAreTheStoredOnes)
 {
-    const auto &builtins = SummaryTemplate::builtins();
-    ASSERT_EQ(builtins.size(), 10);
+    // Notes and preferences store these ids; their order is the order of every template list.
     QStringList ids;
-    for (const SummaryTemplate &builtin : builtins) {
-        EXPECT_FALSE(builtin.name.isEmpty() || builtin.category.isEmpty() || builtin.description.isEmpty()
-                     || builtin.prompt.isEmpty());
+    for (const SummaryTemplate &builtin : SummaryTemplate::builtins())
         ids.append(builtin.id);
-    }
     EXPECT_EQ(ids, (QStringList{"meeting", "interview", "notes", "weekly", "customer", "project", "one-on-one",
                                 "research", "brainstorm", "memo"}));
-    EXPECT_EQ(SummaryPreferences().templateID, QStringLiteral("meeting"));
 }
 
 TEST_F(SummaryPreferencesTest, SaveAndLoadRoundTripWithoutEmptyOverrideMap)

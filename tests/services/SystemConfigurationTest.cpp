@@ -93,6 +93,8 @@ TEST_F(SystemConfigurationTest, ExportedDocumentRoundTripsAndKeepsOnlyRealOverri
     EXPECT_EQ(withOne.summary.promptOverrides,
               (QMap<QString, QString>{{QStringLiteral("memo"), QStringLiteral("只记待办。")}}));
 
+    EXPECT_EQ(documentOf(withOne).value("summary").toObject().value("promptOverrides").toObject().value("memo"),
+              QStringLiteral("只记待办。"));
     // The same document comes back after a save and a re-read.
     EXPECT_EQ(SystemConfiguration::parse(withOne.editingJSON()).editingJSON(), withOne.editingJSON());
 
