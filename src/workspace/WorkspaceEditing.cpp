@@ -81,6 +81,20 @@ public:
         workspace->setLoading(false);
     }
 
+    // Awaits a store write for a command that throws to its caller: a failure clears the busy
+    // flag on its way out. False when the workspace went away meanwhile.
+    static QCoro::Task<bool> awaitWrite(QPointer<Workspace> workspace, QCoro::Task<> write)
+    {
+        try {
+            co_await std::move(write);
+        } catch (...) {
+            if (workspace)
+                workspace->setLoading(false);
+            throw;
+        }
+        co_return !workspace.isNull();
+    }
+
     // A note that left the list (trashed, moved out of the project shown) hands the selection
     // to the first note still listed.
     static void keepOrMoveSelection(Workspace &workspace)
@@ -105,7 +119,6 @@ QCoro::Task<> Workspace::saveEdits(Recording edited)
     if (edited.title.trimmed().isEmpty())
         throw AppFailure(QStringLiteral("标题不能为空。"));
 
-    setLoading(true);
     Recording changed = edited;
     // A summary written from an older transcript no longer matches it; a new summary text (or one
     // the person edited by hand) is current again.
@@ -113,16 +126,12 @@ QCoro::Task<> Workspace::saveEdits(Recording edited)
         changed.summaryStale = true;
     else if (changed.summary != stored->summary)
         changed.summaryStale = false;
+    setLoading(true);
 
     QPointer<Workspace> self(this);
-    try {
-        co_await m_library.save(changed);
-    } catch (...) {
-        if (self)
-            setLoading(false);
-        throw;
-    }
-    if (!self)
+    QCoro::Task<> write = m_library.save(changed);
+    const bool alive = co_await WorkspaceEditing::awaitWrite(self, std::move(write));
+    if (!alive)
         co_return;
     replaceRecord(changed);
     filter();
@@ -164,14 +173,9 @@ QCoro::Task<> Workspace::renameProject(QString projectID, QString name)
             project.name = trimmed;
     }
     QPointer<Workspace> self(this);
-    try {
-        co_await m_library.saveProjects(projects);
-    } catch (...) {
-        if (self)
-            setLoading(false);
-        throw;
-    }
-    if (!self)
+    QCoro::Task<> write = m_library.saveProjects(projects);
+    const bool alive = co_await WorkspaceEditing::awaitWrite(self, std::move(write));
+    if (!alive)
         co_return;
     setProjects(std::move(projects));
     setNotice(L(QStringLiteral("项目名称已更新。")));
