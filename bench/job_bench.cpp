@@ -127,6 +127,20 @@ int main(int argc, char **argv)
         perChunk.push_back(chunkStarts[i] - chunkStarts[i - 1]);
     const size_t window = std::min<size_t>(60, perChunk.size() / 2);
 
+    // The store's share: one save of the finished note, and of the same note with few segments.
+    Recording finished = library.loadHomeNow().recordings.front();
+    const auto timeSaves = [&](const Recording &recording) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 10; ++i)
+            library.saveNow(recording);
+        return double(timer.nsecsElapsed()) / 10e6;
+    };
+    const double fullSaveMs = timeSaves(finished);
+    const size_t segmentCount = finished.segments.size();
+    finished.segments.resize(std::min<size_t>(10, segmentCount));
+    const double smallSaveMs = timeSaves(finished);
+
     QElapsedTimer reference;
     reference.start();
     runFFmpeg({"-i", longAudio, "-ar", "16000", "-ac", "1", "-f", "null", "-"});
@@ -138,6 +152,8 @@ int main(int argc, char **argv)
     std::printf("job total: %.2f s (target: well under 60 s for 12 hours)\n", double(totalNs) / 1e9);
     std::printf("per chunk: first %zu %.2f ms, last %zu %.2f ms, growth %.2f ms\n", window, firstMs, window, lastMs,
                 lastMs - firstMs);
+    std::printf("one save: %.2f ms with %zu segments, %.2f ms with %zu\n", fullSaveMs, segmentCount, smallSaveMs,
+                finished.segments.size());
     std::printf("ffmpeg decoding the whole file once: %.2f s; job / ffmpeg = %.2f\n", double(referenceNs) / 1e9,
                 double(totalNs) / double(referenceNs));
     return 0;
