@@ -165,6 +165,52 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpSucceeds)
     EXPECT_FALSE(QFileInfo::exists(m_home.filePath(QStringLiteral("data/Hushnote/Library/recordings"))));
 }
 
+TEST_F(CliTest, OptionFormsProjectsAndModels)
+{
+    Recording shipping;
+    shipping.title = QStringLiteral("Shipping");
+    shipping.duration = 2;
+    shipping.summary = QStringLiteral("we SHIP friday");
+    shipping = writeNote(homeLibrary(), shipping);
+    Recording other;
+    other.title = QStringLiteral("Other");
+    other.duration = 2;
+    other.createdAt = QStringLiteral("2026-03-02T08:15:30Z");
+    other = writeNote(homeLibrary(), other);
+
+    const CliResult all = run({QStringLiteral("list")});
+    ASSERT_EQ(all.status, 0);
+    EXPECT_EQ(all.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
+    EXPECT_TRUE(all.outText().startsWith(other.id)); // newest first
+    const CliResult found = run({QStringLiteral("list"), QStringLiteral("--query=  ship ")});
+    EXPECT_EQ(found.outText(), shipping.id + QStringLiteral("\t2026-03-01T08:15:30Z\t00:02\tready\t-\tShipping\n"));
+    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--query"), QStringLiteral("a"), QStringLiteral("--query"),
+                   QStringLiteral("b")}).status, 2);
+    // After "--" a leading dash is an id, not an option: a failure to find it, not a usage error.
+    EXPECT_EQ(run({QStringLiteral("show"), QStringLiteral("--"), QStringLiteral("-x")}).status, 1);
+
+    const CliResult created = run({QStringLiteral("project"), QStringLiteral("create"), QStringLiteral("Work")});
+    ASSERT_EQ(created.status, 0);
+    const QString projectID = created.outText().trimmed();
+    EXPECT_EQ(run({QStringLiteral("project"), QStringLiteral("create"), QStringLiteral("   ")}).status, 1);
+    const CliResult renamed = run({QStringLiteral("project"), QStringLiteral("rename"), projectID.left(8), QStringLiteral("Team")});
+    EXPECT_EQ(renamed.status, 0) << renamed.errText().toStdString();
+    EXPECT_TRUE(renamed.errText().contains(QStringLiteral("项目名称已更新。")));
+    const CliResult projects = run({QStringLiteral("projects"), QStringLiteral("--json")});
+    EXPECT_EQ(projects.out, QStringLiteral("[{\"id\":\"%1\",\"name\":\"Team\"}]\n").arg(projectID).toUtf8());
+    EXPECT_EQ(run({QStringLiteral("move"), shipping.id, QStringLiteral("nosuchproject")}).status, 1);
+
+    // The configured local model is marked; nothing is downloaded, so a check fails with the store's words.
+    const CliResult models = run({QStringLiteral("model"), QStringLiteral("list")});
+    ASSERT_EQ(models.status, 0);
+    const QStringList lines = models.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines.at(1).startsWith(QStringLiteral("base\t*\tnot downloaded\t")));
+    const CliResult check = run({QStringLiteral("model"), QStringLiteral("check"), QStringLiteral("tiny")});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_TRUE(check.errText().contains(QStringLiteral("模型未安装或不完整，请下载后重试。"))) << check.errText().toStdString();
+}
+
 TEST_F(CliTest, ImportedNotesAreListedAndShownAsJson)
 {
     const QString wav = AudioFixtures::tone(QStringLiteral("wav"), 2.0, 16000, 1);
@@ -375,6 +421,8 @@ TEST_F(CliTest, SummaryThroughLocalOllama)
     const CliResult result = run({QStringLiteral("summarize"), note.id, QStringLiteral("--template"), QStringLiteral("meeting")});
     ASSERT_EQ(result.status, 0) << result.errText().toStdString();
     EXPECT_TRUE(result.errText().contains(QStringLiteral("纪要已整理好。")));
+    // Without a terminal the progress comes as plain lines, ending with the finished state.
+    EXPECT_TRUE(result.errText().contains(QStringLiteral("100% 已完成"))) << result.errText().toStdString();
     const QJsonObject stored = storedNote(note.id);
     EXPECT_EQ(stored.value(QStringLiteral("summary")).toString(), QStringLiteral("## 纪要\n- 发布"));
     EXPECT_EQ(stored.value(QStringLiteral("status")).toString(), QStringLiteral("done"));
