@@ -151,6 +151,19 @@ Recording describe(const QString &id, const QString &title, double duration, con
     return note;
 }
 
+// Never onto an existing folder; file systems without the no-replace flag get a plain rename (the
+// name is a fresh UUID, so nothing is there to replace).
+void moveIntoPlace(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS))
+        result = ::rename(source.constData(), target.constData());
+    if (result != 0)
+        throw SystemError::fromErrno(errno, to);
+}
+
 void removeQuietly(const QString &folder)
 {
     QDir(folder).removeRecursively();
@@ -178,9 +191,7 @@ Recording importNow(const NativeLibrary &library, const QString &audioPath, cons
         // Writing the note also flushes the folder's entries, so the audio and record.json are on
         // disk before the rename makes the note visible.
         FileUtil::writeAtomically(building + QStringLiteral("/record.json"), RecordCodec::encodeRecording(note));
-        if (::renameat2(AT_FDCWD, QFile::encodeName(building).constData(), AT_FDCWD,
-                        QFile::encodeName(finalFolder).constData(), RENAME_NOREPLACE) != 0)
-            throw SystemError::fromErrno(errno, finalFolder);
+        moveIntoPlace(building, finalFolder);
         try {
             FileUtil::syncFolder(library.recordingsFolder());
         } catch (...) {

@@ -76,8 +76,13 @@ void WindowConverter::prepare(const AVFrame *frame)
     m_rate = frame->sample_rate;
     m_format = frame->format;
     const AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
-    m_resampler = makeResampler(mono, AV_SAMPLE_FMT_S16, MediaFile::windowRate, m_layout, AVSampleFormat(m_format),
-                                m_rate);
+    try {
+        m_resampler = makeResampler(mono, AV_SAMPLE_FMT_S16, MediaFile::windowRate, m_layout,
+                                    AVSampleFormat(m_format), m_rate);
+    } catch (const SystemError &) {
+        // A layout or rate the resampler cannot take: the window cannot become transcription input.
+        throw AppFailure(QStringLiteral("此音频无法转换为转写格式。"));
+    }
 }
 
 void WindowConverter::push(const AVFrame *frame, int offset, int count)
