@@ -11,7 +11,6 @@ void FakeAudioPlayer::open(const QString &path)
 
 bool FakeAudioPlayer::play()
 {
-    ++m_playCount;
     if (!m_script.playSucceeds)
         return false;
     m_playing = true;

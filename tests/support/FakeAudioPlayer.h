@@ -47,7 +47,6 @@ public:
     float rate() const { return m_rate; }
     float volume() const { return m_volume; }
     bool prepared() const { return m_prepared; }
-    int playCount() const { return m_playCount; }
 
 private:
     Script m_script;
@@ -57,7 +56,6 @@ private:
     bool m_prepared = false;
     bool m_playing = false;
     double m_time = 0;
-    int m_playCount = 0;
 };
 
 // Creates FakeAudioPlayers from a script the test may change between loads, and remembers the
