@@ -115,7 +115,8 @@ TEST(AudioChunk, ReportsEachFailureWithItsOwnMessage)
     const QString shortTone = tone("m4a", 5, 44100, 2);
     EXPECT_EQ(failureOf(tone("wav", 5, 44100, 2), 5, 60), QStringLiteral("音频片段为空。"));
     EXPECT_EQ(failureOf(shortTone, 5.5, 60), QStringLiteral("音频片段为空。"));
-    EXPECT_EQ(failureOf(shortTone, 300, 60), QStringLiteral("音频片段为空。"));
+    for (const QString &extension : {"m4a", "mp3", "wav", "flac", "ogg"})
+        EXPECT_EQ(failureOf(tone(extension, 5, 44100, 2), 300, 60), QStringLiteral("音频片段为空。")) << extension.toStdString();
     EXPECT_EQ(failureOf(shortTone, 1, 0), QStringLiteral("音频片段为空。"));
     EXPECT_EQ(failureOf(shortTone, NAN, 60), QStringLiteral("音频片段为空。"));
     EXPECT_EQ(failureOf(video(false), 0, 60), QStringLiteral("音频中没有可读取的声音轨道。"));
