@@ -70,8 +70,9 @@ public:
 // The one HTTP client of the program. It keeps nothing between requests: no cookies, no cache, no
 // stored credentials. Redirects are never followed (a 3xx comes back as the answer). Every body is
 // read while it streams in and refused as soon as it would pass the caller's limit, so a hostile
-// server cannot make us hold more. Use it on the thread that created it; a stop may come from any
-// thread.
+// server cannot make us hold more. Use it on the thread that created it, and keep it alive until
+// its requests end (the clients hold it by shared_ptr across each request); a stop may come from
+// any thread.
 class HttpSession final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(HttpSession)
