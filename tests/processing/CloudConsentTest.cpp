@@ -1,28 +1,9 @@
 #include "processing/CloudConsent.h"
 #include "services/ModelConfiguration.h"
-#include "support/TaskRunner.h"
-#include "workspace/UserPrompts.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-class RecordingPrompts final : public UserPrompts {
-public:
-    bool answer = false;
-    int asked = 0;
-    QStringList lastTexts;
-
-    std::optional<QString> chooseFolder(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseAudioFile(const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override { return {}; }
-    QCoro::Task<bool> confirmCloudUpload(QString message, QString informative, QString confirm, QString cancel) override
-    {
-        ++asked;
-        lastTexts = {message, informative, confirm, cancel};
-        co_return answer;
-    }
-};
 
 const QString terms = QStringLiteral(
     "数据由此供应商按其隐私政策处理，费用由供应商收取。本次允许仅用于这次任务；取消不会发送。可在设置中改用本地模型。");
@@ -47,19 +28,4 @@ TEST(CloudConsent, NamesProviderHostAndWhatIsSent)
     EXPECT_TRUE(summary.informativeText.contains(
         QStringLiteral("\n\n将发送这条笔记的逐字稿、所选模板 Prompt，以及已启用的个人背景和整理偏好。\n\n")));
     EXPECT_FALSE(CloudProvider(CloudProvider::deepseek).baseURL().host().isEmpty());
-}
-
-TEST(CloudConsent, OnlyTheConfirmingAnswerAllowsAndEveryJobAsksAgain)
-{
-    RecordingPrompts prompts;
-    prompts.answer = true;
-    EXPECT_TRUE(TestSupport::runTask(CloudConsent::confirm(prompts, CloudProvider::openai, false)));
-    EXPECT_TRUE(TestSupport::runTask(CloudConsent::confirm(prompts, CloudProvider::openai, false)));
-    EXPECT_EQ(prompts.asked, 2);
-    EXPECT_EQ(prompts.lastTexts, QStringList({QStringLiteral("允许发送到云端 AI？"),
-                                              CloudConsent::dialog(CloudProvider::openai, false).informativeText,
-                                              QStringLiteral("允许并开始"), QStringLiteral("取消")}));
-    EXPECT_TRUE(prompts.lastTexts[1].startsWith(QStringLiteral("OpenAI\n")));
-    prompts.answer = false;
-    EXPECT_FALSE(TestSupport::runTask(CloudConsent::confirm(prompts, CloudProvider::openai, false)));
 }

@@ -87,22 +87,6 @@ TEST(SummaryStage, OnePartIsOneRequestSavedUnchanged)
     EXPECT_EQ(seen.progress, std::vector<double>({1.0}));
 }
 
-TEST(SummaryStage, TwoCloudPartsMergeOnceAndReportProgress)
-{
-    FakeChat chat;
-    Seen seen;
-    const QString transcript = QString(20000, QLatin1Char('x')) + QStringLiteral("y");
-    EXPECT_EQ(run(transcript, SummarySizes::cloud(), chat, seen), QStringLiteral("merged"));
-    ASSERT_EQ(chat.calls.size(), 3u);
-    EXPECT_EQ(chat.calls[0].text.size(), 20000);
-    EXPECT_EQ(chat.calls[1].text, QStringLiteral("y"));
-    EXPECT_TRUE(chat.calls[2].merging);
-    EXPECT_EQ(chat.calls[2].text, QStringLiteral("note\n\nnote"));
-    EXPECT_EQ(seen.texts, QStringList({QStringLiteral("整理纪要 1 / 2…"), QStringLiteral("整理纪要 2 / 2…"),
-                                       QStringLiteral("正在合并纪要…")}));
-    EXPECT_EQ(seen.progress, std::vector<double>({1.0 / 3.0, 2.0 / 3.0}));
-}
-
 TEST(SummaryStage, LocalSizesCutSixPartsAndMergeInGroups)
 {
     FakeChat chat;
@@ -127,22 +111,6 @@ TEST(SummaryStage, LocalSizesCutSixPartsAndMergeInGroups)
     EXPECT_EQ(summary, QString(100, QLatin1Char('m')));
     EXPECT_EQ(seen.texts.count(QStringLiteral("正在合并纪要…")), 2);
     EXPECT_DOUBLE_EQ(seen.progress.back(), 6.0 / 7.0);
-}
-
-TEST(SummaryStage, MergeWithoutProgressFails)
-{
-    FakeChat chat;
-    // Every reply is as long as a whole group: three notes always cut into three groups.
-    chat.answer = [](const QString &, bool) { return QString(30000, QLatin1Char('n')); };
-    Seen seen;
-    try {
-        run(QString(60000, QLatin1Char('x')), SummarySizes::cloud(), chat, seen);
-        FAIL() << "expected a failure";
-    } catch (const AppFailure &failure) {
-        EXPECT_EQ(failure.message(), QStringLiteral("纪要过长，无法安全合并。原有纪要已保留。"));
-    }
-    // Three part requests and one merge pass of four groups (three notes plus the blank lines).
-    EXPECT_EQ(chat.calls.size(), 3u + 4u);
 }
 
 TEST(SummaryStage, StopsBeforeTheNextRequest)
