@@ -13,6 +13,7 @@
 #include "workspace/UserPrompts.h"
 #include "workspace/Workspace.h"
 
+#include <QCoroTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ namespace JobTest {
 class FakePrompts final : public UserPrompts {
 public:
     bool answer = true;
+    bool hold = false; // keeps the question open until cleared
     int asked = 0;
     QString informative;
 
@@ -33,6 +35,8 @@ public:
     {
         ++asked;
         informative = informativeText;
+        while (hold)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
         co_return answer;
     }
 };

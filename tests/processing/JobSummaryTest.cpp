@@ -187,6 +187,28 @@ TEST(JobCloud, DeclinedConsentChangesNothing)
     EXPECT_EQ(f.onDisk(note.id).segments.at(0).text, QStringLiteral("你好"));
 }
 
+TEST(JobCloud, AStartWhileTheQuestionIsOpenIsIgnored)
+{
+    OpenAIOnLoopback cloud;
+    Fixture f;
+    f.configuration.asrService = QStringLiteral("openai");
+    f.configuration.asrModel = QStringLiteral("whisper-1");
+    f.keys[QStringLiteral("openai")] = QStringLiteral("sk-test");
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 2, 16000, 1));
+    cloud.server.setStandingAnswer("audio/transcriptions",
+                                   TestSupport::CannedResponse::json(QJsonObject{{"text", "一次"}}));
+    f.prompts.hold = true;
+    f.workspace->startJob(false, SummaryPreferences());
+    f.workspace->startJob(false, SummaryPreferences());
+    EXPECT_EQ(f.prompts.asked, 1);
+    EXPECT_FALSE(f.workspace->jobID());
+    f.prompts.hold = false;
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return f.workspace->jobID().has_value(); }));
+    f.waitForJobEnd();
+    EXPECT_EQ(cloud.server.requestCount(), 1u);
+    EXPECT_EQ(f.onDisk(note.id).segments.size(), 1u);
+}
+
 TEST(JobCloud, StoppingDuringARequestWarnsAboutBilling)
 {
     OpenAIOnLoopback cloud;
