@@ -1,25 +1,77 @@
 #include "library/SearchText.h"
 
+#include <QtConcurrent/QtConcurrentMap>
+
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
 namespace SearchText {
 
+namespace {
+
+// Characters with no case at all: copied as they are, without asking ICU.
+bool caseless(char16_t c)
+{
+    return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3);
+}
+
+// Appends the full case folding of a run of other non-ASCII text at dest + written, growing out
+// when folding lengthens it; rest is what is still to come, for the growth.
+void appendFoldedRun(QString &out, char16_t *&dest, qsizetype &written, QStringView run, qsizetype rest)
+{
+    // Full folding can lengthen text (ß → ss, ŉ → ʼn); three times the input is ICU's bound.
+    const qsizetype bound = run.size() * 3;
+    if (written + bound + rest > out.size()) {
+        out.resize(written + bound + rest + 16);
+        dest = reinterpret_cast<char16_t *>(out.data());
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = u_strFoldCase(reinterpret_cast<UChar *>(dest + written), int32_t(bound),
+                                         reinterpret_cast<const UChar *>(run.utf16()), int32_t(run.size()),
+                                         U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status)) {
+        const QString simple = run.toString().toCaseFolded();
+        std::copy(simple.utf16(), simple.utf16() + simple.size(), dest + written);
+        written += simple.size();
+        return;
+    }
+    written += length;
+}
+
+} // namespace
+
 QString fold(QStringView text)
 {
-    if (text.isEmpty())
-        return {};
-    // Full folding can lengthen text (ß → ss, ŉ → ʼn); three times the input is ICU's bound.
-    QString folded(text.size() * 3, Qt::Uninitialized);
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = u_strFoldCase(reinterpret_cast<UChar *>(folded.data()), int32_t(folded.size()),
-                                         reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()),
-                                         U_FOLD_CASE_DEFAULT, &status);
-    if (U_FAILURE(status))
-        return text.toString().toCaseFolded();
-    folded.truncate(length);
-    folded.squeeze();
-    return folded;
+    // ASCII and caseless scripts (CJK, kana, Hangul) are folded inline; ICU costs several times
+    // more per character and a library can hold a hundred million of them.
+    const qsizetype n = text.size();
+    QString out(n, Qt::Uninitialized);
+    char16_t *dest = reinterpret_cast<char16_t *>(out.data());
+    const char16_t *source = reinterpret_cast<const char16_t *>(text.utf16());
+    qsizetype written = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = source[i];
+        if (c < 0x80) {
+            dest[written++] = (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+            ++i;
+        } else if (caseless(c)) {
+            dest[written++] = c;
+            ++i;
+        } else if (c <= 0xFF && c != 0xB5 && c != 0xDF) {
+            // Latin-1 letters fold one to one: À–Þ to à–þ (× excepted).
+            dest[written++] = (c >= 0xC0 && c <= 0xDE && c != 0xD7) ? char16_t(c + 32) : c;
+            ++i;
+        } else {
+            qsizetype j = i + 1;
+            while (j < n && source[j] > 0xFF && !caseless(source[j]))
+                ++j;
+            appendFoldedRun(out, dest, written, text.mid(i, j - i), n - j);
+            i = j;
+        }
+    }
+    out.truncate(written);
+    return out;
 }
 
 QString of(const Recording &recording)
@@ -34,6 +86,31 @@ QString of(const Recording &recording)
     for (const Segment &segment : recording.segments)
         text += segment.text;
     return fold(text);
+}
+
+std::vector<QString> ofAll(const std::vector<Recording> &recordings)
+{
+    const QList<QString> texts = QtConcurrent::blockingMapped<QList<QString>>(
+        recordings, [](const Recording &recording) { return of(recording); });
+    return {texts.begin(), texts.end()};
+}
+
+bool contains(QStringView haystack, QStringView needle)
+{
+    if (needle.isEmpty())
+        return true;
+    const qsizetype last = haystack.size() - needle.size();
+    const QChar first = needle.front();
+    const QStringView rest = needle.mid(1);
+    for (qsizetype from = 0; from <= last;) {
+        const qsizetype at = haystack.indexOf(first, from);
+        if (at < 0 || at > last)
+            return false;
+        if (haystack.mid(at + 1, rest.size()) == rest)
+            return true;
+        from = at + 1;
+    }
+    return false;
 }
 
 } // namespace SearchText

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 
@@ -108,6 +107,9 @@ void Workspace::setRecords(std::vector<Recording> records)
         return;
     m_records = std::move(records);
     m_searchTexts.clear();
+    m_replacedDuringBuild.clear();
+    ++m_recordsRevision;
+    buildSearchTexts(++m_recordsGeneration);
     Q_EMIT recordsChanged();
 }
 
@@ -178,8 +180,11 @@ bool Workspace::replaceRecord(const Recording &recording)
     if (*it == recording)
         return true;
     *it = recording;
-    if (m_searchTexts.size() == m_records.size())
+    ++m_recordsRevision;
+    if (isSearchIndexed())
         m_searchTexts[size_t(it - m_records.begin())] = SearchText::of(recording);
+    else
+        m_replacedDuringBuild.push_back(recording.id);
     Q_EMIT recordsChanged();
     return true;
 }
@@ -251,24 +256,47 @@ QCoro::Task<> Workspace::whenIdle()
 void Workspace::filter()
 {
     const QString folded = SearchText::fold(m_query.trimmed());
-    if (!folded.isEmpty() && m_searchTexts.size() != m_records.size()) {
-        const QList<QString> texts = QtConcurrent::blockingMapped<QList<QString>>(
-            m_records, [](const Recording &recording) { return SearchText::of(recording); });
-        m_searchTexts.assign(texts.begin(), texts.end());
+    if (!folded.isEmpty() && !isSearchIndexed()) {
+        // Searched before the background build landed: build now; the late result is dropped.
+        m_searchTexts = SearchText::ofAll(m_records);
+        m_replacedDuringBuild.clear();
+        ++m_recordsGeneration;
     }
-    std::vector<Recording> result;
+    std::vector<size_t> matches;
     for (size_t i = 0; i < m_records.size(); ++i) {
-        const Recording &recording = m_records[i];
-        if (!inScope(recording, m_scope))
-            continue;
-        if (!folded.isEmpty() && !m_searchTexts[i].contains(folded))
-            continue;
-        result.push_back(recording);
+        if (inScope(m_records[i], m_scope) && (folded.isEmpty() || SearchText::contains(m_searchTexts[i], folded)))
+            matches.push_back(i);
     }
-    if (result == m_filtered)
+    const bool sameNotes = m_filteredRevision == m_recordsRevision && matches.size() == m_filtered.size()
+        && std::equal(matches.begin(), matches.end(), m_filtered.begin(),
+                      [&](size_t i, const Recording &shown) { return m_records[i].id == shown.id; });
+    if (sameNotes)
         return;
+    std::vector<Recording> result;
+    result.reserve(matches.size());
+    for (size_t i : matches)
+        result.push_back(m_records[i]);
     m_filtered = std::move(result);
+    m_filteredRevision = m_recordsRevision;
     Q_EMIT filteredChanged();
+}
+
+QCoro::Task<> Workspace::buildSearchTexts(quint64 generation)
+{
+    if (m_records.empty())
+        co_return;
+    QPointer<Workspace> self(this);
+    auto build = [records = m_records] { return SearchText::ofAll(records); };
+    std::vector<QString> texts = co_await runInBackground(std::move(build));
+    if (!self || m_recordsGeneration != generation || isSearchIndexed())
+        co_return;
+    m_searchTexts = std::move(texts);
+    for (const QString &id : std::exchange(m_replacedDuringBuild, {})) {
+        for (size_t i = 0; i < m_records.size(); ++i) {
+            if (m_records[i].id == id)
+                m_searchTexts[i] = SearchText::of(m_records[i]);
+        }
+    }
 }
 
 void Workspace::install(std::vector<Recording> records, std::vector<Project> projects, const QString &label,

@@ -88,6 +88,9 @@ public:
     QString scopeTitle() const; // localized, except a project's own name
     // The note whose id is selectedID, if it is in records.
     std::optional<Recording> selectedRecord() const;
+    // Whether the search texts of the current notes are built (a search before that builds them
+    // on the spot).
+    bool isSearchIndexed() const { return m_searchTexts.size() == m_records.size(); }
     // No library operation in flight and no job running.
     bool isIdle() const { return !m_loading && !m_jobID; }
     // Resolves once the workspace is idle (at once when it already is).
@@ -197,9 +200,15 @@ private:
     double m_progress = 0;
     QString m_progressText;
 
-    // Folded search text of each note in records (same order); built on the first search with a
-    // query and kept until records change, so typing in the search field stays fast.
+    // Folded search text of each note in records (same order), built in the background after
+    // every new list of notes (or at the first search if that comes sooner) and kept in step by
+    // replaceRecord, so typing in the search field never folds the whole library.
     std::vector<QString> m_searchTexts;
+    quint64 m_recordsGeneration = 0; // bumped by setRecords: a build for an older list is dropped
+    quint64 m_recordsRevision = 0;   // bumped by every change of records
+    quint64 m_filteredRevision = 0;  // m_recordsRevision when filtered was last published
+    std::vector<QString> m_replacedDuringBuild; // ids to refold when a background build lands
+    QCoro::Task<> buildSearchTexts(quint64 generation);
 
     // Load counter: a home or foreign load applies its result only while it still holds its value.
     int m_generation = 0;

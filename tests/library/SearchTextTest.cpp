@@ -1,0 +1,61 @@
+#include "library/SearchText.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+namespace {
+
+// The reference: ICU's full folding of the whole text at once.
+QString icuFold(const QString &text)
+{
+    icu::UnicodeString unicode(reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()));
+    unicode.foldCase(U_FOLD_CASE_DEFAULT);
+    return QString(reinterpret_cast<const QChar *>(unicode.getBuffer()), unicode.length());
+}
+
+} // namespace
+
+TEST(SearchTextTest, FoldsLikeIcuAcrossScripts)
+{
+    // ASCII, Latin-1 (with µ, ß, ×, ÿ), Latin Extended, Greek (final sigma), Cyrillic, full-width
+    // Latin, CJK, kana, Hangul, an emoji and a supplementary capital (Deseret), in random mixes.
+    const QString pieces[] = {
+        QStringLiteral("Hello"), QStringLiteral("ÀÉÎÕÜ×Þ"), QStringLiteral("µßÿ"), QStringLiteral("ŉĲŸ"),
+        QStringLiteral("ΣΟΦΊΑς"), QStringLiteral("ПРИВЕТ"), QStringLiteral("ＡＢＣ"), QStringLiteral("会议纪要"),
+        QStringLiteral("カタカナ"), QStringLiteral("한국어"), QStringLiteral("😀"), QStringLiteral("\U00010400"),
+        QStringLiteral(" \n。"), QStringLiteral("İ")};
+    QRandomGenerator random(7);
+    for (int round = 0; round < 500; ++round) {
+        QString text;
+        const int count = random.bounded(1, 12);
+        for (int i = 0; i < count; ++i)
+            text += pieces[random.bounded(int(std::size(pieces)))];
+        ASSERT_EQ(SearchText::fold(text), icuFold(text)) << text.toStdString();
+    }
+    EXPECT_EQ(SearchText::fold(QStringLiteral("STRASSE")), SearchText::fold(QStringLiteral("Straße")));
+    EXPECT_TRUE(SearchText::fold(QString()).isEmpty());
+}
+
+TEST(SearchTextTest, ContainsFindsEveryPlacement)
+{
+    const QString hay = QStringLiteral("aab会议aXb");
+    for (const QString &needle : {QStringLiteral("aab"), QStringLiteral("ab"), QStringLiteral("会议"),
+                                  QStringLiteral("b会"), QStringLiteral("Xb"), QStringLiteral("b"), QString(),
+                                  hay})
+        EXPECT_TRUE(SearchText::contains(hay, needle)) << needle.toStdString();
+    for (const QString &needle : {QStringLiteral("aXbb"), QStringLiteral("ba"), QStringLiteral("议议"),
+                                  hay + QStringLiteral("!"), QStringLiteral("x")})
+        EXPECT_FALSE(SearchText::contains(hay, needle)) << needle.toStdString();
+    EXPECT_FALSE(SearchText::contains(QString(), QStringLiteral("a")));
+
+    Recording note;
+    note.title = QStringLiteral("foo");
+    note.summary = QStringLiteral("BAR");
+    note.segments = {{"s", 0, 1, QStringLiteral("Baz"), QStringLiteral("Speaker")}};
+    const QString text = SearchText::of(note);
+    EXPECT_TRUE(SearchText::contains(text, QStringLiteral("obarb")));
+    EXPECT_FALSE(SearchText::contains(text, QStringLiteral("speaker")));
+}
