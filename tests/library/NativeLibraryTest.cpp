@@ -2,7 +2,6 @@
 
 #include "support/TaskRunner.h"
 #include "library/NativeLibrary.h"
-#include "platform/AppPaths.h"
 #include "platform/Errors.h"
 
 #include <QTemporaryDir>
@@ -48,11 +47,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(NativeLibraryTest, DefaultRootIsUnderApplicationSupport)
-{
-    EXPECT_EQ(NativeLibrary::defaultRoot(), AppPaths::applicationSupport() + QStringLiteral("/Library"));
-}
 
 TEST_F(NativeLibraryTest, LoadHomePreparesOwnerOnlyFoldersAndReads)
 {
