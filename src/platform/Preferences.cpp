@@ -1,5 +1,7 @@
 #include "platform/Preferences.h"
 
+#include "platform/Errors.h"
+
 #include <QDir>
 #include <QMutex>
 #include <QMutexLocker>
@@ -9,6 +11,15 @@
 
 namespace {
 QMutex sharedMutex;
+
+// A write that did not reach the file must not look like a saved setting.
+void syncOrThrow(QSettings &settings)
+{
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw SystemError(QStringLiteral("%1: the preferences could not be written").arg(settings.fileName()));
+}
+
 std::unique_ptr<Preferences> sharedStore;
 QString sharedPathOverride;
 } // namespace
@@ -59,21 +70,21 @@ void Preferences::setString(const QString &key, const QString &value)
 {
     QSettings settings(m_filePath, QSettings::IniFormat);
     settings.setValue(key, value);
-    settings.sync();
+    syncOrThrow(settings);
 }
 
 void Preferences::setData(const QString &key, const QByteArray &value)
 {
     QSettings settings(m_filePath, QSettings::IniFormat);
     settings.setValue(key, value);
-    settings.sync();
+    syncOrThrow(settings);
 }
 
 void Preferences::remove(const QString &key)
 {
     QSettings settings(m_filePath, QSettings::IniFormat);
     settings.remove(key);
-    settings.sync();
+    syncOrThrow(settings);
 }
 
 bool Preferences::contains(const QString &key) const

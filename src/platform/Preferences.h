@@ -22,6 +22,7 @@ public:
     std::optional<QString> string(const QString &key) const;
     // A data value (JSON bytes); absent when missing or stored with another type.
     std::optional<QByteArray> data(const QString &key) const;
+    // Writes throw SystemError when the file cannot be written.
     void setString(const QString &key, const QString &value);
     void setData(const QString &key, const QByteArray &value);
     void remove(const QString &key);

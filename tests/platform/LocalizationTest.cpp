@@ -2,6 +2,8 @@
 #include "platform/Preferences.h"
 #include "ui/Localization.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(Localization, FallsBackByLanguage)
@@ -26,4 +28,17 @@ TEST(Localization, AppFailureDescribesItselfInTheStoredLanguage)
     Preferences::shared().setString(QStringLiteral("app.language"), QStringLiteral("zh-Hans"));
     EXPECT_EQ(failure.description(), failure.message());
     Preferences::shared().remove(QStringLiteral("app.language"));
+}
+
+TEST(Preferences, AFailedWriteIsReportedNotSwallowed)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    Preferences store(folder.filePath(QStringLiteral("Hushnote.conf")));
+    store.setString(QStringLiteral("app.language"), QStringLiteral("en"));
+    EXPECT_EQ(store.string(QStringLiteral("app.language")), QStringLiteral("en"));
+
+    // A folder standing where the file should be: no write can succeed, not even as root.
+    Preferences blocked(folder.path());
+    EXPECT_THROW(blocked.setString(QStringLiteral("app.language"), QStringLiteral("zh-Hant")), SystemError);
 }
