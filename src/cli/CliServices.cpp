@@ -16,8 +16,9 @@ JobServices jobServices()
     services.ollama = std::make_shared<OllamaClient>();
     services.keyProvider = [](QString account) { return nativeAPIKey(std::move(account)); };
     auto transcriber = std::make_shared<LocalTranscriber>(WhisperModels::shared());
-    services.localTranscribe = [transcriber](QByteArray wav, QString modelID) {
-        return transcriber->transcribe(std::move(wav), std::move(modelID));
+    // The stop token reaches whisper-cli, so Ctrl-C does not wait for the chunk in progress.
+    services.localTranscribe = [transcriber](QByteArray wav, QString modelID, std::stop_token stop) {
+        return transcriber->transcribe(std::move(wav), std::move(modelID), std::move(stop));
     };
     services.configurationProvider = [] { return ModelConfiguration::load(); };
     return services;

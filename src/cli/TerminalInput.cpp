@@ -7,6 +7,7 @@
 #include <QCoroSignal>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -61,6 +62,11 @@ void StdinReader::start()
     }
     if (!m_wholeInput && m_data.contains('\n')) {
         QTimer::singleShot(0, this, [this] { finish(true); });
+        return;
+    }
+    if (::fcntl(STDIN_FILENO, F_GETFD) == -1) {
+        // Closed standard input: nothing will ever arrive, and a notifier on it would never fire.
+        QTimer::singleShot(0, this, [this] { finish(false); });
         return;
     }
     // Standard input keeps its blocking mode (it is shared with the shell); the notifier only

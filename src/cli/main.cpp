@@ -7,6 +7,9 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 void reportUsageError(const UsageError &error)
@@ -40,10 +43,26 @@ QCoro::Task<> runCommand(ParsedCommand command, int *status)
     QCoreApplication::exit(*status);
 }
 
+// A closed standard stream would be handed to the next file opened (the interrupt pipe, a
+// library file) and then read or written by accident: put /dev/null in its place.
+void guardStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    guardStandardStreams();
     QCoreApplication app(argc, argv);
     Invocation invocation;
     try {
