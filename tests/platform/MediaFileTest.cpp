@@ -62,6 +62,20 @@ TEST(MediaFile, CountsFramesWhenTheLengthIsOnlyGuessedFromTheBitRate)
          QStringLiteral("-write_xing"), QStringLiteral("0"), path});
     MediaFile file(path);
     EXPECT_NEAR(file.duration(), 12.0, 0.06);
+
+    // Constant rate without a header, and raw AAC frames: both only estimated by the container.
+    for (const QString &codec : {QStringLiteral("libmp3lame"), QStringLiteral("aac")}) {
+        const QString raw = folder() + (codec == QLatin1String("aac") ? QStringLiteral("/raw.aac") : QStringLiteral("/cbr-noxing.mp3"));
+        run(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=300:sample_rate=44100:duration=9"),
+             QStringLiteral("-c:a"), codec, QStringLiteral("-b:a"), QStringLiteral("96k"), QStringLiteral("-write_xing"),
+             QStringLiteral("0"), raw});
+        SCOPED_TRACE(raw.toStdString());
+        MediaFile counted(raw);
+        const std::vector<qint16> decoded = ffmpegWindow(raw, 0, 100, true);
+        EXPECT_NEAR(counted.duration(), double(decoded.size()) / 16000, 0.03);
+    }
 }
 
 TEST(MediaFile, RefusesWhatIsNotSoundWithoutHangingOrCrashing)
