@@ -28,11 +28,21 @@ LibraryScope parseScope(const ParsedCommand &command, const CliSession &session)
     throw UsageError(QStringLiteral("--scope must be all, pinned, trash or project:ID"), command.name);
 }
 
+// One field of a tab-separated line: a tab or line break inside a title would split the record.
+QString field(QString text)
+{
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 QString listLine(const Recording &recording)
 {
     const QString mark = recording.starred.value_or(false) ? QStringLiteral("*") : QStringLiteral("-");
     return QStringList{recording.id, recording.createdAt, timeLabel(recording.duration),
-                       recording.status.value_or(QStringLiteral("ready")), mark, recording.title}
+                       field(recording.status.value_or(QStringLiteral("ready"))), mark, field(recording.title)}
         .join(QLatin1Char('\t'));
 }
 
@@ -75,7 +85,7 @@ QCoro::Task<int> projects(ParsedCommand command)
         co_return ExitStatus::success;
     }
     for (const Project &project : workspace.projects())
-        CliOutput::result(QStringList{project.id, QString::number(workspace.projectCount(project.id)), project.name}
+        CliOutput::result(QStringList{project.id, QString::number(workspace.projectCount(project.id)), field(project.name)}
                               .join(QLatin1Char('\t')));
     co_return ExitStatus::success;
 }

@@ -173,14 +173,17 @@ TEST_F(CliTest, OptionFormsProjectsAndModels)
     shipping.summary = QStringLiteral("we SHIP friday");
     shipping = writeNote(homeLibrary(), shipping);
     Recording other;
-    other.title = QStringLiteral("Other");
+    other.title = QStringLiteral("Other\tnote\nline");
     other.duration = 2;
     other.createdAt = QStringLiteral("2026-03-02T08:15:30Z");
     other = writeNote(homeLibrary(), other);
 
     const CliResult all = run({QStringLiteral("list")});
     ASSERT_EQ(all.status, 0);
-    EXPECT_EQ(all.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
+    const QStringList rows = all.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2);
+    for (const QString &row : rows)
+        EXPECT_EQ(row.split(QLatin1Char('\t')).size(), 6) << row.toStdString(); // a tab in a title never adds a column
     EXPECT_TRUE(all.outText().startsWith(other.id)); // newest first
     const CliResult found = run({QStringLiteral("list"), QStringLiteral("--query=  ship ")});
     EXPECT_EQ(found.outText(), shipping.id + QStringLiteral("\t2026-03-01T08:15:30Z\t00:02\tready\t-\tShipping\n"));
