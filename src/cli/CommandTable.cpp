@@ -29,12 +29,12 @@ struct Entry {
     CommandTable::Handler handler;
 };
 
-QList<Entry> buildEntries()
+const QString id = QStringLiteral("ID");
+
+// Reading the library and bringing notes into it.
+void addLibraryCommands(QList<Entry> &entries)
 {
-    using namespace LibraryCommands;
-    QList<Entry> entries;
     auto add = [&](CommandShape shape, CommandTable::Handler handler) { entries.append({std::move(shape), std::move(handler)}); };
-    const QString id = QStringLiteral("ID");
 
     add({QStringLiteral("list"), {}, 0, 0,
          {libraryOption,
@@ -54,7 +54,12 @@ QList<Entry> buildEntries()
     add({QStringLiteral("copy"), id, 1, 1, {libraryOption},
          QStringLiteral("Copy a note of another library (--library DIR) into the home library; prints the copy's id.")},
         LibraryCommands::copy);
+}
 
+// The processing jobs and the export.
+void addJobCommands(QList<Entry> &entries)
+{
+    auto add = [&](CommandShape shape, CommandTable::Handler handler) { entries.append({std::move(shape), std::move(handler)}); };
     add({QStringLiteral("transcribe"), id, 1, 1, {allowCloudOption},
          QStringLiteral("Transcribe a note, or resume where it stopped. Ctrl-C stops and keeps every finished chunk.")},
         JobCommands::transcribe);
@@ -72,7 +77,12 @@ QList<Entry> buildEntries()
           libraryOption},
          QStringLiteral("Export a note's transcript or minutes.")},
         NoteCommands::exportNote);
+}
 
+// Organizing and editing notes and projects.
+void addOrganizingCommands(QList<Entry> &entries)
+{
+    auto add = [&](CommandShape shape, CommandTable::Handler handler) { entries.append({std::move(shape), std::move(handler)}); };
     const QList<std::pair<QString, QString>> organizing{
         {QStringLiteral("star"), QStringLiteral("Pin a note (no change when it already is).")},
         {QStringLiteral("unstar"), QStringLiteral("Unpin a note.")},
@@ -95,7 +105,12 @@ QList<Entry> buildEntries()
                      QStringLiteral("rename a speaker in every segment (\"\" for unlabelled segments)")}},
          QStringLiteral("Change a note's title or speaker names.")},
         NoteCommands::edit);
+}
 
+// Settings: the configuration file, API keys and local models.
+void addSettingsCommands(QList<Entry> &entries)
+{
+    auto add = [&](CommandShape shape, CommandTable::Handler handler) { entries.append({std::move(shape), std::move(handler)}); };
     add({QStringLiteral("config show"), {}, 0, 0, {}, QStringLiteral("Print the configuration file's JSON (API keys are never part of it).")},
         SettingsCommands::showConfiguration);
     add({QStringLiteral("config apply"), QStringLiteral("FILE"), 1, 1, {},
@@ -116,6 +131,15 @@ QList<Entry> buildEntries()
         ModelCommands::check);
     add({QStringLiteral("model download"), id, 1, 1, {}, QStringLiteral("Download and verify a model.")},
         ModelCommands::download);
+}
+
+QList<Entry> buildEntries()
+{
+    QList<Entry> entries;
+    addLibraryCommands(entries);
+    addJobCommands(entries);
+    addOrganizingCommands(entries);
+    addSettingsCommands(entries);
     return entries;
 }
 
