@@ -40,13 +40,15 @@ QCoro::Task<int> runJob(CliSession *session, QString noteID, bool summary, Summa
     QObject::connect(&workspace, &Workspace::progressTextChanged, &guard, showProgress);
     if (InterruptWatcher *watcher = InterruptWatcher::instance())
         QObject::connect(watcher, &InterruptWatcher::interrupted, &guard, [&] { workspace.stopJob(); });
+    // Remembered as it happens: a short job may begin and end between two looks at jobID.
+    bool started = false;
+    QObject::connect(&workspace, &Workspace::jobIDChanged, &guard, [&] { started = started || workspace.jobID(); });
 
     CliSession::throwIfInterrupted();
     workspace.startJob(summary, preferences);
     // The consent question may still be open on the terminal; the job begins once it is answered.
     while (session->prompts().isAsking())
         co_await QCoro::sleepFor(std::chrono::milliseconds(20));
-    const bool started = workspace.jobID().has_value();
     co_await workspace.whenJobEnds();
     display.finish();
 
