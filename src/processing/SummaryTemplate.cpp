@@ -9,6 +9,8 @@ SummaryTemplate make(const char *id, const char *name, const char *category, con
                            QString::fromUtf8(description), QString::fromUtf8(prompt)};
 }
 
+// model-facing text begins: the prompts are sent to the chat model in fixed Simplified Chinese and never
+// follow the interface language (the names and descriptions are translated where they are shown).
 QList<SummaryTemplate> makeBuiltins()
 {
     return {
@@ -40,6 +42,7 @@ QList<SummaryTemplate> makeBuiltins()
              "整理为想法速记、需要记住的信息、可执行待办、待澄清的问题。保持简短，若没有行动项则明确写无。"),
     };
 }
+// model-facing text ends
 
 } // namespace
 

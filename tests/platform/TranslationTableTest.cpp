@@ -13,6 +13,7 @@ namespace {
 struct Literal {
     QString text;
     int line = 0;
+    bool modelFacing = false; // between "model-facing text begins" and "... ends" comments
 };
 
 bool hasIdeograph(const QString &text)
@@ -53,6 +54,7 @@ std::vector<Literal> literalsOf(const QString &source)
 {
     std::vector<Literal> literals;
     bool joinable = false; // only white space or comments since the last literal
+    bool modelFacing = false;
     int line = 1;
     const qsizetype n = source.size();
     for (qsizetype i = 0; i < n;) {
@@ -61,8 +63,14 @@ std::vector<Literal> literalsOf(const QString &source)
             ++line;
             ++i;
         } else if (source.mid(i, 2) == QLatin1String("//")) {
+            const qsizetype start = i;
             while (i < n && source[i] != QLatin1Char('\n'))
                 ++i;
+            const QString comment = source.mid(start, i - start);
+            if (comment.contains(QLatin1String("model-facing text begins")))
+                modelFacing = true;
+            else if (comment.contains(QLatin1String("model-facing text ends")))
+                modelFacing = false;
         } else if (source.mid(i, 2) == QLatin1String("/*")) {
             const qsizetype end = source.indexOf(QLatin1String("*/"), i + 2);
             const qsizetype stop = end < 0 ? n : end + 2;
@@ -102,7 +110,7 @@ std::vector<Literal> literalsOf(const QString &source)
             if (joinable && !literals.empty())
                 literals.back().text += body;
             else
-                literals.push_back({body, startLine});
+                literals.push_back({body, startLine, modelFacing});
             joinable = true;
         } else {
             if (!c.isSpace())
@@ -134,10 +142,11 @@ TEST(TranslationTableTest, ScannerFindsKeysButNotComments)
         "auto a = QStringLiteral(\"第一条。\");\n"
         "/* 块注释 \"不是字符串\" */ auto b = L(\"前半\" \"后半\");\n"
         "auto c = '\"'; auto d = \"引号\\\"里\";\n"
-        "auto e = R\"(原始\"字符串)\"; auto url = \"https://x\";\n");
+        "auto e = R\"(原始\"字符串)\"; auto url = \"https://x\";\n"
+        "// model-facing text begins\nauto p = \"发给模型的提示\";\n// model-facing text ends\n");
     QStringList found;
     for (const Literal &literal : literalsOf(source)) {
-        if (hasIdeograph(literal.text))
+        if (hasIdeograph(literal.text) && !literal.modelFacing)
             found << literal.text + QLatin1Char('@') + QString::number(literal.line);
     }
     EXPECT_EQ(found, QStringList({QStringLiteral("第一条。@2"), QStringLiteral("前半后半@3"),
@@ -162,7 +171,7 @@ TEST(TranslationTableTest, EveryChineseTextInTheSourcesHasAnEnglishEntry)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
         ++scanned;
         for (const Literal &literal : literalsOf(QString::fromUtf8(file.readAll()))) {
-            if (!hasIdeograph(literal.text) || notKeys.contains(literal.text) || english.contains(literal.text))
+            if (!hasIdeograph(literal.text) || literal.modelFacing || notKeys.contains(literal.text) || english.contains(literal.text))
                 continue;
             missing << QStringLiteral("%1:%2: %3")
                            .arg(path.mid(sourceDir.size() + 1))
