@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
@@ -242,9 +243,11 @@ LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed)
     const QStringList names = listNotes(folder);
 
     // Notes are parsed in parallel; everything that depends on order happens afterwards, in
-    // listing order.
+    // listing order. A pool of its own: the caller may itself be a task of the global pool, and
+    // waiting there for work queued behind it deadlocks once every pool thread waits.
+    QThreadPool pool;
     QList<EntryOutcome> outcomes = QtConcurrent::blockingMapped(
-        names, [&](const QString &name) { return examine(folder, name, includeDeleted, managed); });
+        &pool, names, [&](const QString &name) { return examine(folder, name, includeDeleted, managed); });
 
     LibrarySnapshot snapshot;
     QSet<QString> accepted;

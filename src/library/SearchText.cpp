@@ -1,5 +1,6 @@
 #include "library/SearchText.h"
 
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <unicode/uchar.h>
@@ -90,8 +91,10 @@ QString of(const Recording &recording)
 
 std::vector<QString> ofAll(const std::vector<Recording> &recordings)
 {
+    // A pool of its own, as this often runs on a global-pool thread (see LibraryReader::read).
+    QThreadPool pool;
     const QList<QString> texts = QtConcurrent::blockingMapped<QList<QString>>(
-        recordings, [](const Recording &recording) { return of(recording); });
+        &pool, recordings, [](const Recording &recording) { return of(recording); });
     return {texts.begin(), texts.end()};
 }
 

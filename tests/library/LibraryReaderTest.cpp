@@ -2,6 +2,10 @@
 
 #include "library/LibraryReader.h"
 #include "platform/Errors.h"
+#include "support/TaskRunner.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <QTemporaryDir>
 
@@ -266,4 +270,20 @@ TEST_F(LibraryReaderTest, LibraryWideProblemsFailTheRead)
     EXPECT_TRUE(LibraryReader::isSymbolicLink(linkedRecordings.path() + QStringLiteral("/recordings")));
     EXPECT_FALSE(LibraryReader::isSymbolicLink(root));
     EXPECT_FALSE(LibraryReader::isSymbolicLink(root + QStringLiteral("/nothing-here")));
+}
+
+TEST_F(LibraryReaderTest, ReadsFromEveryThreadOfABusyGlobalPool)
+{
+    // Foreign reads run on the global pool; a read that queued its parsing behind itself there
+    // would wait forever once every pool thread is such a read.
+    for (int i = 0; i < 8; ++i)
+        putNote(root, note(newID()));
+    std::vector<QFuture<size_t>> reads;
+    for (int i = 0; i < QThreadPool::globalInstance()->maxThreadCount() * 2; ++i)
+        reads.push_back(QtConcurrent::run([this] { return LibraryReader::read(root, true, true).recordings.size(); }));
+    ASSERT_TRUE(TestSupport::waitUntil([&] {
+        return std::all_of(reads.begin(), reads.end(), [](const QFuture<size_t> &f) { return f.isFinished(); });
+    }));
+    for (auto &read : reads)
+        EXPECT_EQ(read.result(), 8u);
 }
