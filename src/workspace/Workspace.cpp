@@ -42,6 +42,17 @@ bool inScope(const Recording &recording, const LibraryScope &scope)
     return false;
 }
 
+// Stores a new value and signals the change, only when the value really changed.
+template<typename T>
+bool assign(Workspace *workspace, T &field, const T &value, void (Workspace::*changed)())
+{
+    if (field == value)
+        return false;
+    field = value;
+    Q_EMIT(workspace->*changed)();
+    return true;
+}
+
 } // namespace
 
 Workspace::Workspace(NativeLibrary &library, UserPrompts &prompts, JobServices services, bool bootstrap,
@@ -62,18 +73,12 @@ Workspace::~Workspace() = default;
 
 void Workspace::setScope(const LibraryScope &scope)
 {
-    if (m_scope == scope)
-        return;
-    m_scope = scope;
-    Q_EMIT scopeChanged();
+    assign(this, m_scope, scope, &Workspace::scopeChanged);
 }
 
 void Workspace::setSelectedID(const std::optional<QString> &id)
 {
-    if (m_selectedID == id)
-        return;
-    m_selectedID = id;
-    Q_EMIT selectedIDChanged();
+    assign(this, m_selectedID, id, &Workspace::selectedIDChanged);
 }
 
 void Workspace::setQuery(const QString &query)
@@ -87,18 +92,12 @@ void Workspace::setQuery(const QString &query)
 
 void Workspace::setNotice(const std::optional<QString> &notice)
 {
-    if (m_notice == notice)
-        return;
-    m_notice = notice;
-    Q_EMIT noticeChanged();
+    assign(this, m_notice, notice, &Workspace::noticeChanged);
 }
 
 void Workspace::setError(const std::optional<QString> &error)
 {
-    if (m_error == error)
-        return;
-    m_error = error;
-    Q_EMIT errorChanged();
+    assign(this, m_error, error, &Workspace::errorChanged);
 }
 
 void Workspace::setRecords(std::vector<Recording> records)
@@ -123,52 +122,34 @@ void Workspace::setProjects(std::vector<Project> projects)
 
 void Workspace::setLoading(bool loading)
 {
-    if (m_loading == loading)
-        return;
-    m_loading = loading;
-    Q_EMIT loadingChanged();
-    Q_EMIT idleChanged();
+    if (assign(this, m_loading, loading, &Workspace::loadingChanged))
+        Q_EMIT idleChanged();
 }
 
 void Workspace::setLibraryLabel(const QString &label)
 {
-    if (m_libraryLabel == label)
-        return;
-    m_libraryLabel = label;
-    Q_EMIT libraryLabelChanged();
+    assign(this, m_libraryLabel, label, &Workspace::libraryLabelChanged);
 }
 
 void Workspace::setIsManaged(bool managed)
 {
-    if (m_isManaged == managed)
-        return;
-    m_isManaged = managed;
-    Q_EMIT isManagedChanged();
+    assign(this, m_isManaged, managed, &Workspace::isManagedChanged);
 }
 
 void Workspace::setJobID(const std::optional<QString> &id)
 {
-    if (m_jobID == id)
-        return;
-    m_jobID = id;
-    Q_EMIT jobIDChanged();
-    Q_EMIT idleChanged();
+    if (assign(this, m_jobID, id, &Workspace::jobIDChanged))
+        Q_EMIT idleChanged();
 }
 
 void Workspace::setProgress(double progress)
 {
-    if (m_progress == progress)
-        return;
-    m_progress = progress;
-    Q_EMIT progressChanged();
+    assign(this, m_progress, progress, &Workspace::progressChanged);
 }
 
 void Workspace::setProgressText(const QString &text)
 {
-    if (m_progressText == text)
-        return;
-    m_progressText = text;
-    Q_EMIT progressTextChanged();
+    assign(this, m_progressText, text, &Workspace::progressTextChanged);
 }
 
 bool Workspace::replaceRecord(const Recording &recording)
