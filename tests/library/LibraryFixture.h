@@ -2,6 +2,7 @@
 
 #include "library/RecordCodec.h"
 #include "library/Recording.h"
+#include "platform/Errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,10 @@
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Builds library folders on disk for the library and workspace tests.
 namespace LibraryFixture {
@@ -66,6 +71,36 @@ inline void putRaw(const QString &root, const QString &folder, const QByteArray 
     const QString path = root + QStringLiteral("/recordings/") + folder;
     QDir().mkpath(path);
     writeBytes(path + QStringLiteral("/record.json"), json);
+}
+
+// Permission bits of path itself (links not followed), -1 when it does not exist.
+inline int modeOf(const QString &path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+inline void link(const QString &target, const QString &at)
+{
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()), 0);
+}
+
+// The message of the AppFailure f throws, "SystemError" or "other" for other exceptions, empty when
+// nothing is thrown.
+inline QString failureOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const AppFailure &failure) {
+        return failure.message();
+    } catch (const SystemError &) {
+        return QStringLiteral("SystemError");
+    } catch (...) {
+        return QStringLiteral("other");
+    }
+    return {};
 }
 
 } // namespace LibraryFixture

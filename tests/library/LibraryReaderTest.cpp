@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace LibraryFixture;
 
@@ -34,23 +33,6 @@ protected:
     QTemporaryDir m_dir;
     QString root;
 };
-
-void link(const QString &target, const QString &at)
-{
-    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()), 0);
-}
-
-QString appFailureMessage(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const AppFailure &failure) {
-        return failure.message();
-    } catch (...) {
-        return QStringLiteral("other exception");
-    }
-    return QStringLiteral("no exception");
-}
 
 } // namespace
 
@@ -261,11 +243,11 @@ TEST_F(LibraryReaderTest, LibraryWideProblemsFailTheRead)
     QFile::remove(root + QStringLiteral("/projects.json"));
     writeBytes(m_dir.path() + QStringLiteral("/elsewhere.json"), "[]");
     link(m_dir.path() + QStringLiteral("/elsewhere.json"), root + QStringLiteral("/projects.json"));
-    EXPECT_EQ(appFailureMessage([&] { LibraryReader::read(root, true, true); }), QStringLiteral("资料库包含不安全的链接。"));
+    EXPECT_EQ(failureOf([&] { LibraryReader::read(root, true, true); }), QStringLiteral("资料库包含不安全的链接。"));
 
     QTemporaryDir linkedRecordings;
     link(root + QStringLiteral("/recordings"), linkedRecordings.path() + QStringLiteral("/recordings"));
-    EXPECT_EQ(appFailureMessage([&] { LibraryReader::read(linkedRecordings.path(), true, true); }),
+    EXPECT_EQ(failureOf([&] { LibraryReader::read(linkedRecordings.path(), true, true); }),
               QStringLiteral("资料库包含不安全的链接。"));
     EXPECT_TRUE(LibraryReader::isSymbolicLink(linkedRecordings.path() + QStringLiteral("/recordings")));
     EXPECT_FALSE(LibraryReader::isSymbolicLink(root));

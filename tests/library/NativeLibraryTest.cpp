@@ -6,52 +6,23 @@
 
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 using namespace LibraryFixture;
+using TestSupport::runTask;
 
 namespace {
 
-int modeOf(const QString &path)
-{
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
-
-QString failureOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const AppFailure &failure) {
-        return failure.message();
-    } catch (const SystemError &error) {
-        return QStringLiteral("SystemError");
-    } catch (...) {
-        return QStringLiteral("other");
-    }
-    return {};
-}
-
 class NativeLibraryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        root = m_dir.path() + QStringLiteral("/Hushnote/Library");
-    }
     QTemporaryDir m_dir;
-    QString root;
+    QString root = m_dir.path() + QStringLiteral("/Hushnote/Library");
+    NativeLibrary library{root};
 };
 
 } // namespace
 
 TEST_F(NativeLibraryTest, LoadHomePreparesOwnerOnlyFoldersAndReads)
 {
-    NativeLibrary library(root);
-    const LibrarySnapshot empty = TestSupport::runTask(library.loadHome());
+    const LibrarySnapshot empty = runTask(library.loadHome());
     EXPECT_TRUE(empty.recordings.empty());
     EXPECT_EQ(modeOf(root + QStringLiteral("/recordings")), 0700);
     EXPECT_EQ(modeOf(root), 0700);
@@ -61,7 +32,7 @@ TEST_F(NativeLibraryTest, LoadHomePreparesOwnerOnlyFoldersAndReads)
     ::chmod(QFile::encodeName(root + QStringLiteral("/recordings")).constData(), 0755);
     const Recording note1 = note(newID());
     putNote(root, note1);
-    const LibrarySnapshot one = TestSupport::runTask(library.loadHome());
+    const LibrarySnapshot one = runTask(library.loadHome());
     ASSERT_EQ(one.recordings.size(), 1u);
     EXPECT_EQ(one.recordings[0].id, note1.id);
     EXPECT_EQ(modeOf(root + QStringLiteral("/recordings")), 0755);
@@ -69,19 +40,18 @@ TEST_F(NativeLibraryTest, LoadHomePreparesOwnerOnlyFoldersAndReads)
 
 TEST_F(NativeLibraryTest, SaveKeepsOneBackupAndWritesOwnerOnly)
 {
-    NativeLibrary library(root);
     Recording recording = note(newID());
     const QString folder = putNote(root, recording);
     const QByteArray original = readBytes(folder + QStringLiteral("/record.json"));
 
     recording.title = QStringLiteral("第二版");
-    TestSupport::runTask(library.save(recording));
+    runTask(library.save(recording));
     EXPECT_EQ(readBytes(folder + QStringLiteral("/record.json.backup")), original);
     EXPECT_EQ(modeOf(folder + QStringLiteral("/record.json")), 0600);
 
     const QByteArray second = readBytes(folder + QStringLiteral("/record.json"));
     recording.title = QStringLiteral("第三版");
-    TestSupport::runTask(library.save(recording));
+    runTask(library.save(recording));
     EXPECT_EQ(readBytes(folder + QStringLiteral("/record.json.backup")), second);
     EXPECT_EQ(RecordCodec::decodeRecording(readBytes(folder + QStringLiteral("/record.json"))).title,
               QStringLiteral("第三版"));
@@ -96,13 +66,12 @@ TEST_F(NativeLibraryTest, SaveKeepsOneBackupAndWritesOwnerOnly)
 
 TEST_F(NativeLibraryTest, SaveRefusesWhatItMustNotWrite)
 {
-    NativeLibrary library(root);
     Recording bad = note(QStringLiteral("not-a-uuid"));
     EXPECT_EQ(failureOf([&] { library.saveNow(bad); }), QStringLiteral("这条记录不能写入资料库。"));
 
     // A save never creates a note.
     const Recording gone = note(newID());
-    EXPECT_EQ(failureOf([&] { TestSupport::runTask(library.save(gone)); }),
+    EXPECT_EQ(failureOf([&] { runTask(library.save(gone)); }),
               QStringLiteral("录音目录不存在，未保存修改。"));
     EXPECT_FALSE(QFileInfo::exists(library.noteFolder(gone.id)));
 
@@ -124,7 +93,6 @@ TEST_F(NativeLibraryTest, SaveRefusesWhatItMustNotWrite)
 
 TEST_F(NativeLibraryTest, NothingIsWrittenThroughALink)
 {
-    NativeLibrary library(root);
     library.prepare();
     const QString unsafe = QStringLiteral("资料库包含不安全的链接。");
     Recording recording = note(newID());
@@ -137,7 +105,7 @@ TEST_F(NativeLibraryTest, NothingIsWrittenThroughALink)
         const QString target = folder + QLatin1Char('/') + QLatin1String(name);
         const QByteArray kept = readBytes(target);
         QFile::remove(target);
-        ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(target).constData()), 0);
+        link(outside, target);
         EXPECT_EQ(failureOf([&] { library.saveNow(recording); }), unsafe) << name;
         EXPECT_EQ(readBytes(outside), QByteArray("untouched"));
         QFile::remove(target);
@@ -146,35 +114,31 @@ TEST_F(NativeLibraryTest, NothingIsWrittenThroughALink)
     }
 
     // A linked projects.json.
-    ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(),
-                        QFile::encodeName(root + QStringLiteral("/projects.json")).constData()), 0);
-    EXPECT_EQ(failureOf([&] { TestSupport::runTask(library.saveProjects({})); }), unsafe);
+    link(outside, root + QStringLiteral("/projects.json"));
+    EXPECT_EQ(failureOf([&] { runTask(library.saveProjects({})); }), unsafe);
     QFile::remove(root + QStringLiteral("/projects.json"));
 
     // The recordings folder replaced by a link: every operation refuses.
     const QString real = m_dir.path() + QStringLiteral("/real-recordings");
     ASSERT_TRUE(QDir().rename(root + QStringLiteral("/recordings"), real));
-    ASSERT_EQ(::symlink(QFile::encodeName(real).constData(),
-                        QFile::encodeName(root + QStringLiteral("/recordings")).constData()), 0);
-    EXPECT_EQ(failureOf([&] { TestSupport::runTask(library.loadHome()); }), unsafe);
-    EXPECT_EQ(failureOf([&] { TestSupport::runTask(library.save(recording)); }), unsafe);
-    EXPECT_EQ(failureOf([&] { TestSupport::runTask(library.saveProjects({})); }), unsafe);
+    link(real, root + QStringLiteral("/recordings"));
+    EXPECT_EQ(failureOf([&] { runTask(library.loadHome()); }), unsafe);
+    EXPECT_EQ(failureOf([&] { runTask(library.save(recording)); }), unsafe);
+    EXPECT_EQ(failureOf([&] { runTask(library.saveProjects({})); }), unsafe);
     EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/projects.json")));
 }
 
 TEST_F(NativeLibraryTest, SavesTheProjectListCompactly)
 {
-    NativeLibrary library(root);
-    TestSupport::runTask(library.saveProjects({}));
+    runTask(library.saveProjects({}));
     EXPECT_EQ(readBytes(root + QStringLiteral("/projects.json")), QByteArray("[]"));
     const std::vector<Project> projects = {{newID(), QStringLiteral("客户")}, {newID(), QStringLiteral("内部")}};
-    TestSupport::runTask(library.saveProjects(projects));
-    EXPECT_EQ(TestSupport::runTask(library.loadHome()).projects, projects);
+    runTask(library.saveProjects(projects));
+    EXPECT_EQ(runTask(library.loadHome()).projects, projects);
 }
 
 TEST_F(NativeLibraryTest, OperationsRunInTheOrderCalled)
 {
-    NativeLibrary library(root);
     Recording recording = note(newID());
     putNote(root, recording);
     std::vector<QCoro::Task<>> saves;
@@ -183,8 +147,8 @@ TEST_F(NativeLibraryTest, OperationsRunInTheOrderCalled)
         saves.push_back(library.save(recording));
     }
     for (auto &save : saves)
-        TestSupport::runTask(std::move(save));
-    const LibrarySnapshot snapshot = TestSupport::runTask(library.loadHome());
+        runTask(std::move(save));
+    const LibrarySnapshot snapshot = runTask(library.loadHome());
     ASSERT_EQ(snapshot.recordings.size(), 1u);
     EXPECT_EQ(snapshot.recordings[0].title, QStringLiteral("19"));
 }

@@ -1,3 +1,5 @@
+#include "LibraryFixture.h"
+
 #include "library/NoteExport.h"
 #include "library/Recording.h"
 #include "platform/Preferences.h"
@@ -11,13 +13,10 @@ Segment segment(QString id, double start, QString text, QString speaker = {})
     return Segment{std::move(id), start, start + 1, std::move(text), std::move(speaker)};
 }
 
-Recording note(QString title)
+Recording note(const QString &title)
 {
-    Recording recording;
-    recording.id = QStringLiteral("6F1C1D4A-1111-4A4A-9A9A-000000000001");
-    recording.title = std::move(title);
-    recording.duration = 120;
-    recording.createdAt = QStringLiteral("2026-03-01T08:15:30Z");
+    Recording recording = LibraryFixture::note(LibraryFixture::newID());
+    recording.title = title;
     return recording;
 }
 

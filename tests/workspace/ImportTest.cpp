@@ -1,60 +1,20 @@
-#include "library/NativeLibrary.h"
-#include "library/RecordCodec.h"
-#include "support/AudioFixtures.h"
-#include "support/TaskRunner.h"
-#include "workspace/UserPrompts.h"
-#include "workspace/Workspace.h"
+#include "WorkspaceFixture.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "support/AudioFixtures.h"
+
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QUuid>
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 using namespace AudioFixtures;
+using LibraryFixture::readBytes;
 
 namespace {
 
-class FakePrompts final : public UserPrompts {
-public:
-    std::optional<QString> audioAnswer;
-    QStringList audioRequest;
-
-    std::optional<QString> chooseFolder(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseAudioFile(const QString &title, const QString &message) override
-    {
-        audioRequest = {title, message};
-        return audioAnswer;
-    }
-    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
-};
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-class ImportTest : public ::testing::Test {
+class ImportTest : public WorkspaceFixture {
 protected:
-    void SetUp() override
-    {
-        root = m_dir.path() + QStringLiteral("/Library");
-        library = std::make_unique<NativeLibrary>(root);
-        workspace = std::make_unique<Workspace>(*library, prompts, JobServices{}, true);
-        ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
-    }
+    void SetUp() override { start(); }
 
     // Runs one import to its end through the Workspace.
     void import(const QString &path, const std::optional<Recording> &copyOf = std::nullopt)
@@ -72,11 +32,6 @@ protected:
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
-    Recording stored(const QString &id) const
-    {
-        return RecordCodec::decodeRecording(bytesOf(root + QStringLiteral("/recordings/") + id + QStringLiteral("/record.json")));
-    }
-
     // A copy of a generated file under a name of the test's choosing.
     QString named(const QString &source, const QString &name) const
     {
@@ -85,12 +40,6 @@ protected:
         QFile::copy(source, path);
         return path;
     }
-
-    QTemporaryDir m_dir;
-    QString root;
-    FakePrompts prompts;
-    std::unique_ptr<NativeLibrary> library;
-    std::unique_ptr<Workspace> workspace;
 };
 
 } // namespace
@@ -108,11 +57,9 @@ TEST_F(ImportTest, PlainImportStoresAnExactCopyAsAReadyNote)
     EXPECT_EQ(note.id, QUuid(note.id).toString(QUuid::WithoutBraces).toUpper());
     EXPECT_EQ(entries(), QStringList{note.id});
     const QString folder = root + QStringLiteral("/recordings/") + note.id;
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(LibraryFixture::modeOf(folder), 0700);
     EXPECT_EQ(note.audioURL, folder + QStringLiteral("/audio.m4a"));
-    EXPECT_EQ(bytesOf(*note.audioURL), bytesOf(picked));
+    EXPECT_EQ(readBytes(*note.audioURL), readBytes(picked));
 
     Recording expected = stored(note.id);
     EXPECT_EQ(expected.title, QStringLiteral("Meeting"));
@@ -139,7 +86,7 @@ TEST_F(ImportTest, PlainImportStoresAnExactCopyAsAReadyNote)
     ASSERT_FALSE(workspace->error());
     const QString linked = root + QStringLiteral("/recordings/") + *workspace->selectedID() + QStringLiteral("/audio.wav");
     EXPECT_FALSE(QFileInfo(linked).isSymLink());
-    EXPECT_EQ(bytesOf(linked), bytesOf(symbolicLink()));
+    EXPECT_EQ(readBytes(linked), readBytes(symbolicLink()));
     EXPECT_EQ(workspace->records().size(), 3u);
 }
 
@@ -152,7 +99,7 @@ TEST_F(ImportTest, ChooserAsksOnceAndImportsThePick)
 
     prompts.audioAnswer = tone("mp3", 3, 22050, 1);
     workspace->chooseAudio();
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
+    settle();
     EXPECT_EQ(workspace->records().size(), 1u);
 }
 
@@ -174,19 +121,15 @@ TEST_F(ImportTest, CopyingAForeignNoteCarriesItsWorkButNotItsMarks)
     source.summaryTemplate = QStringLiteral("meeting");
     source.summaryTemplateName = QStringLiteral("会议纪要");
     source.summaryTemplateVersion = 2;
-    QDir().mkpath(foreign + QStringLiteral("/recordings/legacy-1"));
-    QFile::copy(tone("wav", 150, 8000, 1), foreign + QStringLiteral("/recordings/legacy-1/Audio.WAV"));
-    QFile out(foreign + QStringLiteral("/recordings/legacy-1/record.json"));
-    out.open(QIODevice::WriteOnly);
-    out.write(RecordCodec::encodeRecording(source));
-    out.close();
+    const QString audio = LibraryFixture::putNote(foreign, source, false) + QStringLiteral("/Audio.WAV");
+    QFile::copy(tone("wav", 150, 8000, 1), audio);
 
     workspace->openLibrary(foreign);
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
+    settle();
     ASSERT_FALSE(workspace->isManaged());
     workspace->setQuery(QStringLiteral("Board"));
     workspace->copySelected();
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
+    settle();
     ASSERT_FALSE(workspace->error()) << workspace->error()->toStdString();
 
     // Back on the home library, scope all, search cleared, the copy selected.
@@ -215,7 +158,6 @@ TEST_F(ImportTest, CopyingAForeignNoteCarriesItsWorkButNotItsMarks)
     EXPECT_EQ(copy.summaryTemplateVersion, source.summaryTemplateVersion);
 
     // completedChunks is kept within the new audio's chunks and sets the status.
-    const QString audio = foreign + QStringLiteral("/recordings/legacy-1/Audio.WAV");
     struct Case {
         std::optional<qint64> done;
         bool segments;

@@ -1,41 +1,10 @@
-#include "../library/LibraryFixture.h"
-
-#include "support/TaskRunner.h"
-#include "library/NativeLibrary.h"
-#include "workspace/UserPrompts.h"
-#include "workspace/Workspace.h"
+#include "WorkspaceFixture.h"
 
 #include <QSemaphore>
-#include <QThreadPool>
-#include <QTemporaryDir>
-
-#include <unistd.h>
 
 using namespace LibraryFixture;
 
 namespace {
-
-class FakePrompts final : public UserPrompts {
-public:
-    struct FolderRequest {
-        QString title, message, startFolder;
-    };
-    std::vector<FolderRequest> folderRequests;
-    std::optional<QString> folderAnswer;
-
-    std::optional<QString> chooseFolder(const QString &title, const QString &message,
-                                        const QString &startFolder) override
-    {
-        folderRequests.push_back({title, message, startFolder});
-        return folderAnswer;
-    }
-    std::optional<QString> chooseAudioFile(const QString &, const QString &) override { return std::nullopt; }
-    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
-};
 
 QStringList ids(const std::vector<Recording> &records)
 {
@@ -45,22 +14,8 @@ QStringList ids(const std::vector<Recording> &records)
     return result;
 }
 
-class WorkspaceTest : public ::testing::Test {
+class WorkspaceTest : public WorkspaceFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        root = m_dir.path() + QStringLiteral("/Library");
-        library = std::make_unique<NativeLibrary>(root);
-    }
-
-    std::unique_ptr<Workspace> start()
-    {
-        auto workspace = std::make_unique<Workspace>(*library, prompts, JobServices{}, true);
-        EXPECT_TRUE(TestSupport::waitUntil([&] { return !workspace->loading(); }));
-        return workspace;
-    }
-
     Recording put(const QString &createdAt, const std::function<void(Recording &)> &change = {})
     {
         Recording r = note(newID(), createdAt);
@@ -69,11 +24,6 @@ protected:
         putNote(root, r);
         return r;
     }
-
-    QTemporaryDir m_dir;
-    QString root;
-    FakePrompts prompts;
-    std::unique_ptr<NativeLibrary> library;
 };
 
 } // namespace
@@ -103,7 +53,7 @@ TEST_F(WorkspaceTest, SelectsTheNewestLiveNoteAndReportsSkippedNotes)
     putRaw(root, newID(), "broken");
     putRaw(root, newID(), "broken");
 
-    auto workspace = start();
+    start();
     EXPECT_EQ(workspace->records().size(), 3u);
     EXPECT_EQ(workspace->filtered().size(), 2u);
     EXPECT_EQ(workspace->selectedID(), live.id);
@@ -133,7 +83,7 @@ TEST_F(WorkspaceTest, FiltersByScopeAndCaseFoldedQuery)
         r.folderId = QStringLiteral("P");
     });
     writeBytes(root + QStringLiteral("/projects.json"), R"([{"id":"P","name":"客户"}])");
-    auto workspace = start();
+    start();
 
     auto query = [&](const QString &text) {
         workspace->setQuery(text);
@@ -173,7 +123,7 @@ TEST_F(WorkspaceTest, FiltersByScopeAndCaseFoldedQuery)
 TEST_F(WorkspaceTest, OpensAForeignLibraryReadOnlyAndGoesBackHome)
 {
     put("2026-03-01T00:00:00Z");
-    auto workspace = start();
+    start();
     workspace->setScope(LibraryScope::trash());
     workspace->setQuery(QStringLiteral("nothing"));
 
@@ -187,10 +137,10 @@ TEST_F(WorkspaceTest, OpensAForeignLibraryReadOnlyAndGoesBackHome)
     prompts.folderAnswer = foreign + QStringLiteral("/recordings");
     workspace->chooseLibrary();
     ASSERT_EQ(prompts.folderRequests.size(), 1u);
-    EXPECT_EQ(prompts.folderRequests[0].title, QStringLiteral("打开资料库（只读）"));
-    EXPECT_EQ(prompts.folderRequests[0].message,
-              QStringLiteral("选择包含 recordings 的目录。旧资料保持只读，可复制到我的资料库后继续整理。"));
-    EXPECT_TRUE(prompts.folderRequests[0].startFolder.endsWith(QStringLiteral("/Documents/Hushnote")));
+    EXPECT_EQ(prompts.folderRequests[0].mid(0, 2),
+              (QStringList{QStringLiteral("打开资料库（只读）"),
+                           QStringLiteral("选择包含 recordings 的目录。旧资料保持只读，可复制到我的资料库后继续整理。")}));
+    EXPECT_TRUE(prompts.folderRequests[0][2].endsWith(QStringLiteral("/Documents/Hushnote")));
 
     TestSupport::runTask(workspace->whenIdle());
     EXPECT_FALSE(workspace->isManaged());
@@ -227,7 +177,7 @@ TEST_F(WorkspaceTest, OpensAForeignLibraryReadOnlyAndGoesBackHome)
 
 TEST_F(WorkspaceTest, IgnoresLibraryCommandsWhileALoadRuns)
 {
-    auto workspace = start();
+    start();
     put("2026-03-01T00:00:00Z");
     // Hold the store's executor so the load stays in flight.
     QSemaphore gate;
@@ -253,9 +203,8 @@ TEST_F(WorkspaceTest, AFailedHomeLoadLeavesTheWorkspaceEmptyAndRetryable)
 {
     QDir().mkpath(m_dir.path() + QStringLiteral("/elsewhere"));
     QDir().mkpath(root);
-    ASSERT_EQ(::symlink(QFile::encodeName(m_dir.path() + QStringLiteral("/elsewhere")).constData(),
-                        QFile::encodeName(root + QStringLiteral("/recordings")).constData()), 0);
-    auto workspace = start();
+    link(m_dir.path() + QStringLiteral("/elsewhere"), root + QStringLiteral("/recordings"));
+    start();
     EXPECT_EQ(workspace->error(), QStringLiteral("资料库无法打开：资料库包含不安全的链接。"));
     EXPECT_FALSE(workspace->isManaged());
     EXPECT_TRUE(workspace->records().empty());
