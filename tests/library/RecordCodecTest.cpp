@@ -66,6 +66,13 @@ TEST(RecordCodecTest, RoundTripsEveryFieldAndWritesSortedEscapedJson)
     // audioURL is never stored.
     note.audioURL = QStringLiteral("/tmp/x");
     EXPECT_FALSE(RecordCodec::encodeRecording(note).contains("audioURL"));
+
+    // Numbers JSON cannot hold are refused rather than written.
+    note.duration = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(RecordCodec::encodeRecording(note), RecordFormatError);
+    note = fullNote();
+    note.segments[0].end = std::numeric_limits<double>::infinity();
+    EXPECT_THROW(RecordCodec::encodeRecording(note), RecordFormatError);
 }
 
 TEST(RecordCodecTest, NullAndMissingOptionalsAreAbsentAndNeverWritten)
@@ -112,16 +119,6 @@ TEST(RecordCodecTest, RejectsWrongShapes)
     };
     for (const QByteArray &json : bad)
         EXPECT_THROW(RecordCodec::decodeRecording(json), RecordFormatError) << json.constData();
-}
-
-TEST(RecordCodecTest, RefusesToWriteNumbersJsonCannotHold)
-{
-    Recording note = fullNote();
-    note.duration = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_THROW(RecordCodec::encodeRecording(note), RecordFormatError);
-    note = fullNote();
-    note.segments[0].end = std::numeric_limits<double>::infinity();
-    EXPECT_THROW(RecordCodec::encodeRecording(note), RecordFormatError);
 }
 
 TEST(RecordCodecTest, ProjectListIsCompactAndStrict)

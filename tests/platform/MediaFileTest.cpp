@@ -25,6 +25,12 @@ QString messageOf(const QString &path)
     }
 }
 
+// Writes path with ffmpeg from a generated source and the given encoder options.
+void synthesize(const QString &source, const QStringList &encoder, const QString &path)
+{
+    run(QStringLiteral("ffmpeg"), QStringList{"-loglevel", "error", "-y", "-f", "lavfi", "-i", source} + encoder + QStringList{path});
+}
+
 } // namespace
 
 TEST(MediaFile, MeasuresEveryCommonFormatAtItsOwnRate)
@@ -54,23 +60,15 @@ TEST(MediaFile, CountsFramesWhenTheLengthIsOnlyGuessedFromTheBitRate)
 {
     // A variable-rate MP3 without a Xing header: the container can only estimate its length.
     const QString path = folder() + QStringLiteral("/vbr-noxing.mp3");
-    run(QStringLiteral("ffmpeg"),
-        {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-         QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("aevalsrc=if(lt(t\\,6)\\,0\\,0.8*sin(2*PI*(200+300*t)*t)):s=44100:d=12"),
-         QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-q:a"), QStringLiteral("0"),
-         QStringLiteral("-write_xing"), QStringLiteral("0"), path});
+    synthesize("aevalsrc=if(lt(t\\,6)\\,0\\,0.8*sin(2*PI*(200+300*t)*t)):s=44100:d=12",
+               {"-c:a", "libmp3lame", "-q:a", "0", "-write_xing", "0"}, path);
     MediaFile file(path);
     EXPECT_NEAR(file.duration(), 12.0, 0.06);
 
     // Constant rate without a header, and raw AAC frames: both only estimated by the container.
     for (const QString &codec : {QStringLiteral("libmp3lame"), QStringLiteral("aac")}) {
         const QString raw = folder() + (codec == QLatin1String("aac") ? QStringLiteral("/raw.aac") : QStringLiteral("/cbr-noxing.mp3"));
-        run(QStringLiteral("ffmpeg"),
-            {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=300:sample_rate=44100:duration=9"),
-             QStringLiteral("-c:a"), codec, QStringLiteral("-b:a"), QStringLiteral("96k"), QStringLiteral("-write_xing"),
-             QStringLiteral("0"), raw});
+        synthesize("sine=frequency=300:sample_rate=44100:duration=9", {"-c:a", codec, "-b:a", "96k", "-write_xing", "0"}, raw);
         SCOPED_TRACE(raw.toStdString());
         MediaFile counted(raw);
         const std::vector<qint16> decoded = ffmpegWindow(raw, 0, 100, true);

@@ -1,5 +1,6 @@
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
@@ -29,20 +30,15 @@ bool hasIdeograph(const QString &text)
 // Decodes the escapes a key may contain; anything unusual is kept as written.
 QString unescape(const QString &body)
 {
+    static const QHash<QChar, QChar> simple = {
+        {u'n', u'\n'}, {u't', u'\t'}, {u'"', u'"'}, {u'\'', u'\''}, {u'\\', u'\\'}};
     QString out;
     for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] != QLatin1Char('\\') || i + 1 == body.size()) {
+        if (body[i] == u'\\' && i + 1 < body.size()) {
+            const QChar next = body[++i];
+            out += simple.contains(next) ? QString(simple.value(next)) : QStringLiteral("\\") + next;
+        } else {
             out += body[i];
-            continue;
-        }
-        const QChar next = body[++i];
-        switch (next.unicode()) {
-        case 'n': out += QLatin1Char('\n'); break;
-        case 't': out += QLatin1Char('\t'); break;
-        case '"': out += QLatin1Char('"'); break;
-        case '\'': out += QLatin1Char('\''); break;
-        case '\\': out += QLatin1Char('\\'); break;
-        default: out += QLatin1Char('\\'); out += next; break;
         }
     }
     return out;

@@ -9,8 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <latch>
 
 using TestSupport::runTask;
 using TestSupport::waitUntil;
@@ -33,22 +32,14 @@ Recording record(QString id, std::optional<QString> audio, double duration = 10)
 // Holds a waveform read until the test opens it, whatever the stop token says, so a late result
 // of a superseded load can be delivered on purpose.
 struct Gate {
-    std::mutex mutex;
-    std::condition_variable opened;
-    bool open = false;
+    std::latch opened{1};
     std::atomic<int> waiting{0};
 
-    void release()
-    {
-        std::lock_guard lock(mutex);
-        open = true;
-        opened.notify_all();
-    }
+    void release() { opened.count_down(); }
     void pass()
     {
         ++waiting;
-        std::unique_lock lock(mutex);
-        opened.wait(lock, [this] { return open; });
+        opened.wait();
     }
 };
 
