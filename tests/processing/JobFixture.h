@@ -123,6 +123,13 @@ public:
         EXPECT_TRUE(TestSupport::waitUntil([this] { return !workspace->jobID(); }, 120000));
     }
 
+    // Starts a job with the default summary preferences and waits for it to end.
+    void runJob(bool summary)
+    {
+        workspace->startJob(summary, SummaryPreferences());
+        waitForJobEnd();
+    }
+
     QTemporaryDir dir;
     ModelConfiguration configuration;
     std::map<QString, QString> keys;

@@ -37,17 +37,18 @@ Recording transcribedNote(Fixture &f, qsizetype characters)
     return note;
 }
 
+// Transcription through OpenAI with a saved key.
+void transcribeWithOpenAI(Fixture &f)
+{
+    f.configuration.asrService = QStringLiteral("openai");
+    f.configuration.asrModel = QStringLiteral("whisper-1");
+    f.keys[QStringLiteral("openai")] = QStringLiteral("sk-test");
+}
+
 QString userMessage(const TestSupport::RecordedRequest &request)
 {
     const QJsonArray messages = request.json().value(QStringLiteral("messages")).toArray();
     return messages.size() == 2 ? messages.at(1).toObject().value(QStringLiteral("content")).toString() : QString();
-}
-
-SummaryPreferences interviewPreferences()
-{
-    SummaryPreferences preferences;
-    preferences.templateID = QStringLiteral("interview");
-    return preferences;
 }
 
 } // namespace
@@ -66,7 +67,9 @@ TEST(JobSummary, CloudSummaryOfTwoPartsMergesOnceAndSavesTheTemplate)
     QStringList log;
     JobTest::observe(*f.workspace, log);
 
-    f.workspace->startJob(true, interviewPreferences());
+    SummaryPreferences interview;
+    interview.templateID = QStringLiteral("interview");
+    f.workspace->startJob(true, interview);
     f.waitForJobEnd();
 
     EXPECT_EQ(f.prompts.asked, 1);
@@ -104,8 +107,7 @@ TEST(JobSummary, OllamaCutsSmallerPartsAndNeedsNoConsentOrKey)
     for (int i = 1; i <= 7; ++i)
         ollama.enqueueChat(QStringLiteral("笔记%1").arg(i));
 
-    f.workspace->startJob(true, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(true);
     EXPECT_FALSE(f.workspace->error()) << f.workspace->error()->toStdString();
     EXPECT_EQ(f.prompts.asked, 0);
     EXPECT_TRUE(f.keyRequests.isEmpty());
@@ -127,8 +129,7 @@ TEST(JobSummary, FailuresKeepThePreviousSummary)
     const Recording note = transcribedNote(f, 40001);
 
     // No key: the note is paused, its summary and transcript untouched, nothing sent.
-    f.workspace->startJob(true, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(true);
     EXPECT_EQ(f.workspace->error(), QStringLiteral("请先在模型 API 设置中保存密钥。 OpenAI"));
     Recording stored = f.onDisk(note.id);
     EXPECT_EQ(stored.status, QStringLiteral("paused"));
@@ -140,8 +141,7 @@ TEST(JobSummary, FailuresKeepThePreviousSummary)
     f.keys[QStringLiteral("openai")] = QStringLiteral("sk-test");
     cloud.server.setStandingAnswer("chat/completions",
                                    TestSupport::CannedResponse::json(FakeProviderServer::completion(QString(30000, 'n'))));
-    f.workspace->startJob(true, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(true);
     EXPECT_EQ(f.workspace->error(), QStringLiteral("纪要过长，无法安全合并。原有纪要已保留。"));
     EXPECT_EQ(cloud.server.requestCount(), 3u + 4u); // 3 parts, then 4 groups of the 90,004 joined characters
     stored = f.onDisk(note.id);
@@ -152,13 +152,11 @@ TEST(JobSummary, FailuresKeepThePreviousSummary)
     EXPECT_EQ(f.prompts.asked, 2); // asked again for every job
 }
 
-TEST(JobCloud, DeclinedConsentChangesNothing)
+TEST(JobCloud, ConsentIsAskedForEveryJobAndADeclineChangesNothing)
 {
     OpenAIOnLoopback cloud;
     Fixture f;
-    f.configuration.asrService = QStringLiteral("openai");
-    f.configuration.asrModel = QStringLiteral("whisper-1");
-    f.keys[QStringLiteral("openai")] = QStringLiteral("sk-test");
+    transcribeWithOpenAI(f);
     const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 2, 16000, 1));
     const Recording before = f.onDisk(note.id);
     f.workspace->setNotice(QStringLiteral("之前的消息"));
@@ -177,45 +175,28 @@ TEST(JobCloud, DeclinedConsentChangesNothing)
     EXPECT_EQ(cloud.server.requestCount(), 0u);
     EXPECT_TRUE(f.prompts.informative.contains(QStringLiteral("将分段发送这条笔记的录音音频。")));
 
-    // Accepting the next time starts the job: a new question each time.
+    // Accepting the next time starts the job after a new question; a start while it is open is ignored.
     f.prompts.answer = true;
-    cloud.server.enqueueTranscript(QStringLiteral("你好"));
-    f.workspace->startJob(false, SummaryPreferences());
-    EXPECT_TRUE(TestSupport::waitUntil([&] { return f.workspace->jobID().has_value(); }));
-    f.waitForJobEnd();
-    EXPECT_EQ(f.prompts.asked, 2);
-    EXPECT_EQ(f.onDisk(note.id).segments.at(0).text, QStringLiteral("你好"));
-}
-
-TEST(JobCloud, AStartWhileTheQuestionIsOpenIsIgnored)
-{
-    OpenAIOnLoopback cloud;
-    Fixture f;
-    f.configuration.asrService = QStringLiteral("openai");
-    f.configuration.asrModel = QStringLiteral("whisper-1");
-    f.keys[QStringLiteral("openai")] = QStringLiteral("sk-test");
-    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 2, 16000, 1));
-    cloud.server.setStandingAnswer("audio/transcriptions",
-                                   TestSupport::CannedResponse::json(QJsonObject{{"text", "一次"}}));
     f.prompts.hold = true;
+    cloud.server.setStandingAnswer("audio/transcriptions", TestSupport::CannedResponse::json(QJsonObject{{"text", "你好"}}));
     f.workspace->startJob(false, SummaryPreferences());
     f.workspace->startJob(false, SummaryPreferences());
-    EXPECT_EQ(f.prompts.asked, 1);
+    EXPECT_EQ(f.prompts.asked, 2);
     EXPECT_FALSE(f.workspace->jobID());
     f.prompts.hold = false;
     EXPECT_TRUE(TestSupport::waitUntil([&] { return f.workspace->jobID().has_value(); }));
     f.waitForJobEnd();
+    EXPECT_EQ(f.prompts.asked, 2);
     EXPECT_EQ(cloud.server.requestCount(), 1u);
-    EXPECT_EQ(f.onDisk(note.id).segments.size(), 1u);
+    ASSERT_EQ(f.onDisk(note.id).segments.size(), 1u);
+    EXPECT_EQ(f.onDisk(note.id).segments.at(0).text, QStringLiteral("你好"));
 }
 
 TEST(JobCloud, StoppingDuringARequestWarnsAboutBilling)
 {
     OpenAIOnLoopback cloud;
     Fixture f;
-    f.configuration.asrService = QStringLiteral("openai");
-    f.configuration.asrModel = QStringLiteral("whisper-1");
-    f.keys[QStringLiteral("openai")] = QStringLiteral("sk-test");
+    transcribeWithOpenAI(f);
     const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 90, 16000, 1));
     cloud.server.enqueueTranscript(QStringLiteral("第一分钟"));
     cloud.server.enqueueAnswer("audio/transcriptions", TestSupport::CannedResponse::neverAnswer());

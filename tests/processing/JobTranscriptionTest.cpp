@@ -65,8 +65,7 @@ TEST(JobTranscription, StopKeepsFinishedChunksAndTheNextJobResumes)
             EXPECT_EQ(f.workspace->progressText(), QStringLiteral("正在停止，保留已完成的内容…"));
         }
     };
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
 
     EXPECT_EQ(f.workspace->notice(), QStringLiteral("已停止本机任务，原有结果已保留。"));
     EXPECT_FALSE(f.workspace->error());
@@ -81,8 +80,7 @@ TEST(JobTranscription, StopKeepsFinishedChunksAndTheNextJobResumes)
     f.onChunk = nullptr;
     QStringList log;
     JobTest::observe(*f.workspace, log);
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
     ASSERT_GE(log.size(), 6);
     EXPECT_EQ(log.mid(0, 6), QStringList({"notice -", "job on", "progress 0", "text 准备转写…",
                                           "text 转写 4 / 10 · 已保存 03:00", "progress 0.3"}));
@@ -98,13 +96,20 @@ TEST(JobTranscription, FailuresKeepEveryEarlierChunk)
 {
     Fixture f;
     Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 61, 16000, 1));
+    // Invalid settings pause the note with the validation message before any chunk runs.
+    f.configuration.localASRModel = QStringLiteral("medium");
+    f.runJob(false);
+    EXPECT_EQ(f.workspace->error(), QStringLiteral("转写配置无效。"));
+    EXPECT_EQ(f.onDisk(note.id).status, QStringLiteral("paused"));
+    EXPECT_TRUE(f.wavSizes.empty());
+    f.configuration.localASRModel = ModelConfiguration().localASRModel;
+
     // The stored length runs past the end of the audio: the third window holds nothing.
     note = f.onDisk(note.id);
     note.duration = 125;
     note.status = QStringLiteral("done");
     f.store(note);
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
     EXPECT_EQ(f.workspace->error(), QStringLiteral("音频片段为空。"));
     EXPECT_EQ(f.workspace->progressText(), QStringLiteral("已暂停"));
     Recording stored = f.onDisk(note.id);
@@ -121,16 +126,14 @@ TEST(JobTranscription, FailuresKeepEveryEarlierChunk)
         throw AppFailure(QStringLiteral("此片段没有识别出文字，已保留之前的进度。"));
         co_return QString();
     };
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
     EXPECT_EQ(f.workspace->error(), QStringLiteral("此片段没有识别出文字，已保留之前的进度。"));
     EXPECT_EQ(f.onDisk(note.id).segments.size(), 1u);
 
     // The audio copy is gone.
     QFile::remove(*f.onDisk(note.id).audioURL);
     f.reload(note.id);
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
     EXPECT_EQ(f.workspace->error(), QStringLiteral("没有找到原始音频。"));
     EXPECT_EQ(f.onDisk(note.id).completedChunks, 1);
 }
@@ -170,18 +173,6 @@ TEST(JobTranscription, StartChecksRefuseWithoutChangingAnything)
     f.workspace->startJob(false, SummaryPreferences());
     EXPECT_FALSE(f.workspace->jobID());
     EXPECT_FALSE(f.workspace->notice());
-}
-
-TEST(JobTranscription, InvalidSettingsPauseTheNoteWithTheValidationMessage)
-{
-    Fixture f;
-    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 2, 16000, 1));
-    f.configuration.localASRModel = QStringLiteral("medium");
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
-    EXPECT_EQ(f.workspace->error(), QStringLiteral("转写配置无效。"));
-    EXPECT_EQ(f.onDisk(note.id).status, QStringLiteral("paused"));
-    EXPECT_TRUE(f.wavSizes.empty());
 }
 
 // --- a crash in the middle of a job ---------------------------------------------------------
@@ -252,8 +243,7 @@ TEST(JobTranscription, KilledInTheMiddleLosesAtMostTheChunkInProgress)
 
     // The note resumes at the first missing chunk.
     f.reload(note.id);
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
     const Recording finished = f.onDisk(note.id);
     EXPECT_EQ(finished.completedChunks, 30);
     EXPECT_EQ(finished.segments.size(), 30u);
@@ -273,8 +263,7 @@ TEST(JobTranscription, FailedSavesAreReportedAndTheWorkspaceKeepsTheLastSavedNot
         if (call == 2)
             ASSERT_TRUE(QDir().rename(folder, aside));
     };
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
     EXPECT_EQ(f.workspace->error(), QStringLiteral("录音目录不存在，未保存修改。"));
     EXPECT_FALSE(f.workspace->notice());
     EXPECT_EQ(f.workspace->selectedRecord()->completedChunks, 1);
@@ -289,8 +278,7 @@ TEST(JobTranscription, FailedSavesAreReportedAndTheWorkspaceKeepsTheLastSavedNot
             ASSERT_TRUE(QDir().rename(folder, aside));
         }
     };
-    f.workspace->startJob(false, SummaryPreferences());
-    f.waitForJobEnd();
+    f.runJob(false);
     EXPECT_EQ(f.workspace->notice(), QStringLiteral("已停止本机任务，原有结果已保留。"));
     EXPECT_EQ(f.workspace->error(), QStringLiteral("进度保存失败：录音目录不存在，未保存修改。"));
     EXPECT_EQ(f.workspace->progressText(), QStringLiteral("已暂停"));

@@ -79,21 +79,19 @@ TEST_F(SummaryPreferencesTest, BadStoredDataLoadsAsDefaults)
     const SummaryPreferences defaults;
     EXPECT_EQ(SummaryPreferences::load(store), defaults);
 
-    // A stored object with an unknown template is rejected as a whole, personal texts included.
-    QJsonObject object = personalised().toJSON();
-    object.insert(QStringLiteral("templateID"), QStringLiteral("retired"));
-    store.setData(SummaryPreferences::preferencesKey, QJsonDocument(object).toJson());
-    EXPECT_EQ(SummaryPreferences::load(store), defaults);
-
-    // A required key missing, a value of the wrong JSON type, text that is not JSON.
-    object = personalised().toJSON();
-    object.remove(QStringLiteral("focus"));
-    store.setData(SummaryPreferences::preferencesKey, QJsonDocument(object).toJson());
-    EXPECT_EQ(SummaryPreferences::load(store), defaults);
-    object = personalised().toJSON();
-    object.insert(QStringLiteral("enabled"), QStringLiteral("true"));
-    store.setData(SummaryPreferences::preferencesKey, QJsonDocument(object).toJson());
-    EXPECT_EQ(SummaryPreferences::load(store), defaults);
+    // An unknown template (rejecting the personal texts with it), a required key missing, a value of
+    // the wrong JSON type, text that is not JSON.
+    const std::pair<QString, QJsonValue> changes[] = {
+        {"templateID", "retired"}, {"focus", QJsonValue(QJsonValue::Undefined)}, {"enabled", "true"}};
+    for (const auto &[key, value] : changes) {
+        QJsonObject object = personalised().toJSON();
+        if (value.isUndefined())
+            object.remove(key);
+        else
+            object.insert(key, value);
+        store.setData(SummaryPreferences::preferencesKey, QJsonDocument(object).toJson());
+        EXPECT_EQ(SummaryPreferences::load(store), defaults) << key.toStdString();
+    }
     store.setData(SummaryPreferences::preferencesKey, QByteArrayLiteral("{\"templateID\":"));
     EXPECT_EQ(SummaryPreferences::load(store), defaults);
 
@@ -133,12 +131,12 @@ TEST_F(SummaryPreferencesTest, ValidationCountsUserPerceivedCharactersAndKeepsSt
     SummaryPreferences broken = tooLong;
     broken.templateID = QStringLiteral("nope");
     EXPECT_EQ(failureOf([&] { broken.validate(); }), QStringLiteral("请选择有效的纪要模板。"));
-    broken.promptOverrides = QMap<QString, QString>{{QStringLiteral("meeting"), QStringLiteral(" \n ")}};
-    EXPECT_EQ(failureOf([&] { broken.validate(); }), QStringLiteral("模板 Prompt 无效，请检查内容和长度。"));
-    broken.promptOverrides = QMap<QString, QString>{{QStringLiteral("unknown"), QStringLiteral("x")}};
-    EXPECT_EQ(failureOf([&] { broken.validate(); }), QStringLiteral("模板 Prompt 无效，请检查内容和长度。"));
-    broken.promptOverrides = QMap<QString, QString>{{QStringLiteral("memo"), cluster.repeated(8001)}};
-    EXPECT_EQ(failureOf([&] { broken.validate(); }), QStringLiteral("模板 Prompt 无效，请检查内容和长度。"));
+    for (const auto &[id, prompt] : {std::pair{QStringLiteral("meeting"), QStringLiteral(" \n ")},
+                                     std::pair{QStringLiteral("unknown"), QStringLiteral("x")},
+                                     std::pair{QStringLiteral("memo"), cluster.repeated(8001)}}) {
+        broken.promptOverrides = QMap<QString, QString>{{id, prompt}};
+        EXPECT_EQ(failureOf([&] { broken.validate(); }), QStringLiteral("模板 Prompt 无效，请检查内容和长度。")) << id.toStdString();
+    }
     EXPECT_EQ(SummaryPreferences::load(store), preferences);
 }
 

@@ -74,20 +74,11 @@ QString uniqueService()
     return QStringLiteral("test.hushnote.%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
 }
 
-QString failureOf(QCoro::Task<void> task)
+template<typename T>
+QString failureOf(QCoro::Task<T> task)
 {
     try {
         TestSupport::runTask(std::move(task));
-    } catch (const AppFailure &failure) {
-        return failure.description();
-    }
-    return {};
-}
-
-QString readFailure(KeyVault &vault, const QString &account)
-{
-    try {
-        TestSupport::runTask(vault.read(account));
     } catch (const AppFailure &failure) {
         return failure.description();
     }
@@ -145,7 +136,7 @@ TEST(KeyVault, ReadWriteRemoveAgainstTheSecretService)
 
     // Another program's item that is not UTF-8 text is reported, not returned garbled.
     secretTool({"store", "--label=x", "service", service, "account", "deepseek"}, QByteArray("\xff\xfe\x80", 3));
-    EXPECT_EQ(readFailure(vault, QStringLiteral("deepseek")), QStringLiteral("无法读取钥匙串（0）。"));
+    EXPECT_EQ(failureOf(vault.read(QStringLiteral("deepseek"))), QStringLiteral("无法读取钥匙串（0）。"));
 }
 
 TEST(KeyVault, LegacyDashScopeKeyMovesToThePinnedRegionOnce)
@@ -232,9 +223,9 @@ TEST(KeyVault, WithoutASecretServiceEveryOperationFailsAndNothingIsWrittenElsewh
         return;
     }
     KeyVault vault(uniqueService(), KeyVault::programIdentifier);
-    EXPECT_TRUE(readFailure(vault, QStringLiteral("openai")).startsWith(QStringLiteral("无法读取钥匙串（")));
+    EXPECT_TRUE(failureOf(vault.read(QStringLiteral("openai"))).startsWith(QStringLiteral("无法读取钥匙串（")));
     // A DashScope account fails in the migration's first read.
-    EXPECT_TRUE(readFailure(vault, QStringLiteral("qwen-beijing")).startsWith(QStringLiteral("无法读取钥匙串（")));
+    EXPECT_TRUE(failureOf(vault.read(QStringLiteral("qwen-beijing"))).startsWith(QStringLiteral("无法读取钥匙串（")));
     const QString writeFailure = failureOf(vault.write(key, QStringLiteral("openai")));
     EXPECT_TRUE(writeFailure.startsWith(QStringLiteral("钥匙串更新失败（"))) << writeFailure.toStdString();
     EXPECT_FALSE(writeFailure.contains(key));

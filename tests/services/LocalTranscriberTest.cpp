@@ -1,6 +1,8 @@
 #include "platform/Errors.h"
 #include "services/LocalTranscriber.h"
 #include "services/WhisperModels.h"
+#include "support/AudioFixtures.h"
+#include "support/ServicesTestHelpers.h"
 #include "support/TaskRunner.h"
 
 #include <QCryptographicHash>
@@ -20,34 +22,15 @@ namespace {
 const QString engineMissing = QStringLiteral("转写引擎缺失，请重新安装 Hushnote。");
 const QString engineFailed = QStringLiteral("本地转写失败，请检测模型或尝试较小的模型。");
 const QString unreadable = QStringLiteral("转写结果无法读取。");
-const QString nothingRecognised = QStringLiteral("此片段没有识别出文字，已保留之前的进度。");
-const QString timedOut = QStringLiteral("本地转写超时，请尝试较小的模型。");
 
-// One second of 16 kHz mono 16-bit silence with its 44-byte header.
+using ServicesTest::failureOf;
+
+// One second of 16 kHz mono 16-bit silence, as the chunk encoder hands it over.
 QByteArray silentWav()
 {
-    const quint32 dataSize = 16000 * 2;
-    QByteArray wav;
-    auto put32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) wav.append(char((v >> (8 * i)) & 0xff)); };
-    auto put16 = [&](quint16 v) { wav.append(char(v & 0xff)); wav.append(char(v >> 8)); };
-    wav.append("RIFF"); put32(36 + dataSize); wav.append("WAVEfmt ");
-    put32(16); put16(1); put16(1); put32(16000); put32(32000); put16(2); put16(16);
-    wav.append("data"); put32(dataSize);
-    wav.append(QByteArray(dataSize, '\0'));
+    static const QByteArray wav =
+        ServicesTest::readAll(AudioFixtures::wavWithSamples(QStringLiteral("silence"), 16000, 1, std::vector<qint16>(16000)));
     return wav;
-}
-
-template<typename F>
-QString failureOf(F &&operation)
-{
-    try {
-        operation();
-    } catch (const Cancelled &) {
-        return QStringLiteral("<cancelled>");
-    } catch (...) {
-        return describeCurrentError();
-    }
-    return QStringLiteral("<no failure>");
 }
 
 bool processExists(const QByteArray &pid)
@@ -67,6 +50,7 @@ protected:
 
     LocalTranscriberTest()
     {
+        silentWav(); // made before TMPDIR points into this test's folder
         // A private temporary folder, so leftover work folders can be seen.
         QDir().mkpath(m_temp);
         qputenv("TMPDIR", QFile::encodeName(m_temp));
@@ -81,12 +65,7 @@ protected:
             qputenv("TMPDIR", m_savedTmp);
     }
 
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    static void write(const QString &path, const QByteArray &bytes) { ServicesTest::writeFile(path, bytes); }
     QString file(const QString &name) const { return m_home.filePath(name); }
 
     // A whisper-cli stand-in: the body runs with whisper-cli's arguments; $9 is the output base.
@@ -173,42 +152,36 @@ TEST_F(LocalTranscriberTest, RunsTheEngineWithItsCommandLineAndEnvironment)
     EXPECT_FALSE(text.contains(QStringLiteral("GGML_BACKEND_PATH")));
     EXPECT_FALSE(text.endsWith(QLatin1Char('\n')));
 
-    QFile audio(copy);
-    ASSERT_TRUE(audio.open(QIODevice::ReadOnly));
-    EXPECT_EQ(audio.readAll(), silentWav());
+    EXPECT_EQ(ServicesTest::readAll(copy), silentWav());
     EXPECT_TRUE(workFolders().isEmpty());
 }
 
 TEST_F(LocalTranscriberTest, ReportsWhatTheEngineLeftBehind)
 {
-    struct Case {
+    const QString fine = QStringLiteral("<no failure>");
+    const struct {
         const char *what;
         QByteArray body;
         QString expected;
+        QString text; // what a success returns
+    } cases[] = {
+        {"exit 1 with output", "echo text > \"$9.txt\"; exit 1", engineFailed, {}},
+        {"killed by a signal", "echo text > \"$9.txt\"; kill -9 $$", engineFailed, {}},
+        {"exit 0 without output", "exit 0", unreadable, {}},
+        {"only white space", "printf '\\n \\n\\t\\n' > \"$9.txt\"", QStringLiteral("此片段没有识别出文字，已保留之前的进度。"), {}},
+        {"4 MiB of output", "head -c 4194304 /dev/zero | tr '\\0' a > \"$9.txt\"", unreadable, {}},
+        {"not UTF-8", "printf 'ok \\377\\376' > \"$9.txt\"", unreadable, {}},
+        {"just under 4 MiB", "head -c 4194302 /dev/zero | tr '\\0' a > \"$9.txt\"; echo >> \"$9.txt\"", fine,
+         QString(4194302, QLatin1Char('a'))},
+        {"surrounding white space", "printf '  \\n 你好，世界 \\n\\n' > \"$9.txt\"", fine, QStringLiteral("你好，世界")},
     };
-    const QList<Case> cases = {
-        {"exit 1 with output", "echo text > \"$9.txt\"; exit 1", engineFailed},
-        {"killed by a signal", "echo text > \"$9.txt\"; kill -9 $$", engineFailed},
-        {"exit 0 without output", "exit 0", unreadable},
-        {"only white space", "printf '\\n \\n\\t\\n' > \"$9.txt\"", nothingRecognised},
-        {"4 MiB of output", "head -c 4194304 /dev/zero | tr '\\0' a > \"$9.txt\"", unreadable},
-        {"not UTF-8", "printf 'ok \\377\\376' > \"$9.txt\"", unreadable},
-        {"just under 4 MiB", "head -c 4194302 /dev/zero | tr '\\0' a > \"$9.txt\"; echo >> \"$9.txt\"",
-         QStringLiteral("<no failure>")},
-        {"surrounding white space", "printf '  \\n 你好，世界 \\n\\n' > \"$9.txt\"", QStringLiteral("<no failure>")},
-    };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         const QString engine = fakeEngine(c.body);
         QString text;
         EXPECT_EQ(failureOf([&] { text = transcribe(engine); }), c.expected);
+        EXPECT_TRUE(text == c.text) << "unexpected text of " << text.size() << " characters";
         EXPECT_TRUE(workFolders().isEmpty());
-        if (QByteArray(c.what) == "surrounding white space") {
-            EXPECT_EQ(text, QStringLiteral("你好，世界"));
-        }
-        if (QByteArray(c.what) == "just under 4 MiB") {
-            EXPECT_EQ(text.size(), 4194302);
-        }
     }
 }
 
@@ -216,12 +189,9 @@ TEST_F(LocalTranscriberTest, KillsAnEngineThatRunsTooLongOrIsCancelled)
 {
     const QString pidFile = file(QStringLiteral("pid"));
     const QString engine = fakeEngine("echo $$ > '" + QFile::encodeName(pidFile) + "'; exec sleep 1000");
-    auto readPid = [&] {
-        QFile pid(pidFile);
-        return pid.open(QIODevice::ReadOnly) ? pid.readAll() : QByteArray();
-    };
+    auto readPid = [&] { return ServicesTest::readAll(pidFile); };
 
-    EXPECT_EQ(failureOf([&] { transcribe(engine, {}, 300ms); }), timedOut);
+    EXPECT_EQ(failureOf([&] { transcribe(engine, {}, 300ms); }), QStringLiteral("本地转写超时，请尝试较小的模型。"));
     EXPECT_FALSE(processExists(readPid()));
     EXPECT_TRUE(workFolders().isEmpty());
 

@@ -2,12 +2,13 @@
 
 #include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
+#include "support/AudioFixtures.h"
 #include "support/FakeProviderServer.h"
+#include "support/ServicesTestHelpers.h"
 #include "support/TaskRunner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -24,28 +25,14 @@ const QString kKey = QStringLiteral("sk-test-SECRET-4242");
 // One second of a real 16 kHz mono WAV, as the chunk encoder hands it over.
 QByteArray realWav()
 {
-    static const QByteArray wav = [] {
-        QProcess ffmpeg;
-        ffmpeg.start(QStringLiteral("ffmpeg"),
-                     {"-loglevel", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ar", "16000",
-                      "-ac", "1", "-c:a", "pcm_s16le", "-f", "wav", "pipe:1"});
-        ffmpeg.waitForFinished(-1);
-        return ffmpeg.readAllStandardOutput();
-    }();
+    static const QByteArray wav = ServicesTest::readAll(AudioFixtures::tone(QStringLiteral("wav"), 1, 16000, 1));
     return wav;
 }
 
-ModelConfiguration transcriptionWith(CloudProvider provider, const QString &model)
+ModelConfiguration configured(CloudProvider provider, const QString &model, bool forSummary)
 {
     ModelConfiguration configuration;
-    configuration.select(provider, model, false);
-    return configuration;
-}
-
-ModelConfiguration summaryWith(CloudProvider provider, const QString &model)
-{
-    ModelConfiguration configuration;
-    configuration.select(provider, model, true);
+    configuration.select(provider, model, forSummary);
     return configuration;
 }
 
@@ -61,23 +48,20 @@ protected:
             CloudProvider::setBaseURLOverride(provider, std::nullopt);
     }
 
-    // The AppFailure the task ends with; fails the test when it ends otherwise. The key must
-    // never be part of what the person is shown.
+    // The AppFailure the task ends with. The key must never be part of what the person is shown.
     template<typename T>
     AppFailure failureOf(QCoro::Task<T> task)
     {
-        try {
-            runTask(std::move(task));
-        } catch (const AppFailure &failure) {
-            EXPECT_FALSE(failure.description().contains(kKey));
-            EXPECT_FALSE(QString::fromUtf8(failure.what()).contains(kKey));
-            return failure;
-        } catch (...) {
-            ADD_FAILURE() << "unexpected error: " << describeCurrentError().toStdString();
-            return AppFailure(QString());
-        }
-        ADD_FAILURE() << "the task succeeded";
-        return AppFailure(QString());
+        const AppFailure failure = ServicesTest::appFailureOf(std::move(task));
+        EXPECT_FALSE(failure.description().contains(kKey));
+        EXPECT_FALSE(QString::fromUtf8(failure.what()).contains(kKey));
+        return failure;
+    }
+
+    // A summary of "x" through DeepSeek, whose address the tests aim at the OpenAI fake.
+    QCoro::Task<QString> summarizeX(ModelClient &with, std::stop_token stop = {})
+    {
+        return with.summarize("x", kKey, configured(CloudProvider::deepseek, "deepseek-flash", true), false, {}, stop);
     }
 
     ModelClient client;
@@ -95,7 +79,7 @@ TEST_F(ModelClientTest, DashScopeTranscriptionCarriesTheAudioInlineAsABase64Data
     ASSERT_GT(wav.size(), 30000);
 
     const QString text = runTask(client.transcribe(
-        wav, kKey, transcriptionWith(CloudProvider::qwenSingapore, QStringLiteral("qwen3-asr-flash"))));
+        wav, kKey, configured(CloudProvider::qwenSingapore, QStringLiteral("qwen3-asr-flash"), false)));
     EXPECT_EQ(text, QStringLiteral("  你好，世界\n")); // exactly as sent, not trimmed
 
     const auto requests = dashscope.requestsTo("chat/completions");
@@ -130,10 +114,10 @@ TEST_F(ModelClientTest, OpenAIAndGrokUploadTheExactMultipartBody)
     openai.enqueueTranscript(QStringLiteral(" hello there "));
     openai.enqueueTranscript(QStringLiteral("grok words"), "stt");
 
-    EXPECT_EQ(runTask(client.transcribe(wav, kKey, transcriptionWith(CloudProvider::openai, QStringLiteral("gpt-4o-transcribe")))),
+    EXPECT_EQ(runTask(client.transcribe(wav, kKey, configured(CloudProvider::openai, QStringLiteral("gpt-4o-transcribe"), false))),
               QStringLiteral(" hello there "));
     EXPECT_EQ(runTask(client.transcribe(wav, kKey,
-                                        transcriptionWith(CloudProvider::grok, QStringLiteral("grok-voice-transcribe-2.0")))),
+                                        configured(CloudProvider::grok, QStringLiteral("grok-voice-transcribe-2.0"), false))),
               QStringLiteral("grok words"));
 
     const QRegularExpression boundaryForm(QStringLiteral(
@@ -166,7 +150,7 @@ TEST_F(ModelClientTest, OpenAIAndGrokUploadTheExactMultipartBody)
 TEST_F(ModelClientTest, TranscriptionFailuresSaveNothingAsASuccess)
 {
     aim(CloudProvider::openai, openai);
-    const auto configuration = transcriptionWith(CloudProvider::openai, "whisper-1");
+    const auto configuration = configured(CloudProvider::openai, "whisper-1", false);
     openai.enqueueTranscript(QStringLiteral(" \n\t "));
     openai.enqueueAnswer("audio/transcriptions", CannedResponse::json(QJsonObject{{"words", "no text key"}}));
     openai.enqueueAnswer("audio/transcriptions", CannedResponse::raw("not json at all"));
@@ -195,13 +179,13 @@ TEST_F(ModelClientTest, SummaryRequestsCarryThePromptAndEachProvidersSwitches)
     dashscope.enqueueCompletion(QStringLiteral("merged"));
     openai.enqueueCompletion(QStringLiteral("plain"), std::nullopt); // no finish_reason counts as complete
 
-    EXPECT_EQ(runTask(client.summarize("[00:01] 甲：开始", kKey, summaryWith(CloudProvider::deepseek, "deepseek-flash"),
+    EXPECT_EQ(runTask(client.summarize("[00:01] 甲：开始", kKey, configured(CloudProvider::deepseek, "deepseek-flash", true),
                                        false, preferences)),
               QStringLiteral("## 纪要\n内容"));
-    EXPECT_EQ(runTask(client.summarize("notes", kKey, summaryWith(CloudProvider::qwenBeijing, "qwen-plus"), true,
+    EXPECT_EQ(runTask(client.summarize("notes", kKey, configured(CloudProvider::qwenBeijing, "qwen-plus", true), true,
                                        preferences)),
               QStringLiteral("merged"));
-    EXPECT_EQ(runTask(client.summarize("notes", kKey, summaryWith(CloudProvider::openai, "gpt-4.1"), false,
+    EXPECT_EQ(runTask(client.summarize("notes", kKey, configured(CloudProvider::openai, "gpt-4.1", true), false,
                                        preferences)),
               QStringLiteral("plain"));
 
@@ -234,7 +218,6 @@ TEST_F(ModelClientTest, SummaryRequestsCarryThePromptAndEachProvidersSwitches)
 TEST_F(ModelClientTest, EveryStatusFailsWithItsMessageAndAnUntranslatedSuffix)
 {
     aim(CloudProvider::deepseek, openai);
-    const auto configuration = summaryWith(CloudProvider::deepseek, "deepseek-flash");
     const std::pair<int, const char *> table[] = {
         {400, "模型或参数不受支持"}, {401, "API Key 无效，请检查供应商和地域"}, {402, "模型账户余额不足"},
         {403, "没有模型调用权限"},   {404, "模型或接口不存在"},                 {429, "请求限流，请稍后继续"},
@@ -243,7 +226,7 @@ TEST_F(ModelClientTest, EveryStatusFailsWithItsMessageAndAnUntranslatedSuffix)
     for (const auto &[status, message] : table) {
         openai.enqueueAnswer("chat/completions",
                              CannedResponse::json(FakeProviderServer::completion("would be fine"), status));
-        const AppFailure failure = failureOf(client.summarize("x", kKey, configuration, false, {}));
+        const AppFailure failure = failureOf(summarizeX(client));
         EXPECT_EQ(failure.message(), QString::fromUtf8(message)) << status;
         EXPECT_EQ(failure.description(), QString::fromUtf8(message) + QStringLiteral(" (HTTP %1)").arg(status));
     }
@@ -252,7 +235,7 @@ TEST_F(ModelClientTest, EveryStatusFailsWithItsMessageAndAnUntranslatedSuffix)
     FakeProviderServer elsewhere;
     elsewhere.setStandingAnswer("chat/completions", CannedResponse::json(FakeProviderServer::completion("moved")));
     openai.enqueueAnswer("chat/completions", CannedResponse::redirect(301, elsewhere.baseURL().toStdString() + "/chat/completions"));
-    const AppFailure redirect = failureOf(client.summarize("x", kKey, configuration, false, {}));
+    const AppFailure redirect = failureOf(summarizeX(client));
     EXPECT_EQ(redirect.description(), QStringLiteral("模型服务请求失败 (HTTP 301)"));
     EXPECT_EQ(elsewhere.requestCount(), 0u);
 }
@@ -260,19 +243,17 @@ TEST_F(ModelClientTest, EveryStatusFailsWithItsMessageAndAnUntranslatedSuffix)
 TEST_F(ModelClientTest, CompletionContentIsCheckedBeforeItCounts)
 {
     aim(CloudProvider::deepseek, openai);
-    const auto configuration = summaryWith(CloudProvider::deepseek, "deepseek-flash");
-    auto summarize = [&] { return client.summarize("x", kKey, configuration, false, {}); };
 
     openai.enqueueCompletion(QStringLiteral("cut off"), QStringLiteral("length"));
-    EXPECT_EQ(failureOf(summarize()).message(), "模型未完整返回内容，原有结果已保留。");
+    EXPECT_EQ(failureOf(summarizeX(client)).message(), "模型未完整返回内容，原有结果已保留。");
     openai.enqueueAnswer("chat/completions", CannedResponse::json(QJsonObject{{"choices", QJsonArray{}}}));
-    EXPECT_EQ(failureOf(summarize()).message(), "模型未完整返回内容，原有结果已保留。");
+    EXPECT_EQ(failureOf(summarizeX(client)).message(), "模型未完整返回内容，原有结果已保留。");
     openai.enqueueCompletion(QStringLiteral("\n\n\n"));
-    EXPECT_EQ(failureOf(summarize()).message(), "模型返回空内容，未覆盖原有结果。");
+    EXPECT_EQ(failureOf(summarizeX(client)).message(), "模型返回空内容，未覆盖原有结果。");
     openai.enqueueAnswer("chat/completions", CannedResponse::json(QJsonArray{FakeProviderServer::completion("a")}));
-    EXPECT_EQ(failureOf(summarize()).message(), "模型返回格式无法识别，未保存为成功。");
+    EXPECT_EQ(failureOf(summarizeX(client)).message(), "模型返回格式无法识别，未保存为成功。");
     openai.enqueueAnswer("chat/completions", CannedResponse::raw(R"({"choices":[{"message":{"content":7}}]})"));
-    EXPECT_EQ(failureOf(summarize()).message(), "模型返回格式无法识别，未保存为成功。");
+    EXPECT_EQ(failureOf(summarizeX(client)).message(), "模型返回格式无法识别，未保存为成功。");
 
     // The 2 MiB limit counts the body's bytes: exactly 2,097,152 is read, one more is refused.
     const std::string frame = R"({"choices":[{"message":{"content":"")" R"(}}]})";
@@ -282,9 +263,9 @@ TEST_F(ModelClientTest, CompletionContentIsCheckedBeforeItCounts)
     std::string over = exact;
     over.insert(over.find("\"}}"), "a");
     openai.enqueueAnswer("chat/completions", CannedResponse::raw(exact));
-    EXPECT_EQ(runTask(summarize()).size(), qsizetype(2'097'152 - frame.size()));
+    EXPECT_EQ(runTask(summarizeX(client)).size(), qsizetype(2'097'152 - frame.size()));
     openai.enqueueAnswer("chat/completions", CannedResponse::raw(over));
-    EXPECT_EQ(failureOf(summarize()).message(), "模型返回内容过长，原有结果已保留。");
+    EXPECT_EQ(failureOf(summarizeX(client)).message(), "模型返回内容过长，原有结果已保留。");
 }
 
 TEST_F(ModelClientTest, CheckingAKeyListsTheModels)
@@ -324,36 +305,35 @@ TEST_F(ModelClientTest, TransportFailuresPassThroughAndAStopLeavesNothingRunning
     HttpSessionConfiguration quick;
     quick.idleTimeout = 300ms;
     ModelClient impatient(std::make_shared<HttpSession>(quick));
-    const auto configuration = summaryWith(CloudProvider::deepseek, "deepseek-flash");
 
-    openai.enqueueAnswer("chat/completions", CannedResponse::neverAnswer());
-    try {
-        runTask(impatient.summarize("x", kKey, configuration, false, {}));
-        FAIL() << "a silent service did not time out";
-    } catch (const HttpTransportError &error) {
-        EXPECT_TRUE(error.timedOut());
-        EXPECT_FALSE(error.description().contains(kKey));
-    }
+    auto transportFailure = [&](const CannedResponse &answer) -> std::optional<HttpTransportError> {
+        openai.enqueueAnswer("chat/completions", answer);
+        try {
+            runTask(summarizeX(impatient));
+        } catch (const HttpTransportError &error) {
+            EXPECT_FALSE(error.description().contains(kKey));
+            return error;
+        }
+        return std::nullopt;
+    };
+    const auto silent = transportFailure(CannedResponse::neverAnswer());
+    ASSERT_TRUE(silent) << "a silent service did not time out";
+    EXPECT_TRUE(silent->timedOut());
     const std::string body = QJsonDocument(FakeProviderServer::completion("abc")).toJson().toStdString();
-    openai.enqueueAnswer("chat/completions", CannedResponse::closeMidBody(body, body.size() / 2));
-    try {
-        runTask(impatient.summarize("x", kKey, configuration, false, {}));
-        FAIL() << "a body cut short was accepted";
-    } catch (const HttpTransportError &error) {
-        EXPECT_FALSE(error.timedOut());
-        EXPECT_FALSE(error.description().contains(kKey));
-    }
+    const auto cut = transportFailure(CannedResponse::closeMidBody(body, body.size() / 2));
+    ASSERT_TRUE(cut) << "a body cut short was accepted";
+    EXPECT_FALSE(cut->timedOut());
 
     // A stop in the middle of a request ends it with a cancellation, not a result or a failure.
     openai.enqueueAnswer("chat/completions", CannedResponse::neverAnswer());
     std::stop_source stop;
-    auto task = client.summarize("x", kKey, configuration, false, {}, stop.get_token());
+    auto task = summarizeX(client, stop.get_token());
     ASSERT_TRUE(waitUntil([&] { return openai.requestCount() == 3; }));
     stop.request_stop();
     EXPECT_THROW(runTask(std::move(task)), Cancelled);
     // A later request on the same client works normally.
     openai.enqueueCompletion(QStringLiteral("after"));
-    EXPECT_EQ(runTask(client.summarize("x", kKey, configuration, false, {})), QStringLiteral("after"));
+    EXPECT_EQ(runTask(summarizeX(client)), QStringLiteral("after"));
     for (const auto &request : openai.requests())
         EXPECT_EQ(request.query.find(kKey.toStdString()), std::string::npos);
 }

@@ -40,19 +40,16 @@ TEST_F(ModelConfigurationTest, LoadIsLenientPerKeyButRejectsWrongTypesAsAWhole)
 {
     const ModelConfiguration defaults;
     EXPECT_EQ(ModelConfiguration::load(store), defaults);
-    storeJSON("{}");
-    EXPECT_EQ(ModelConfiguration::load(store), defaults);
-
     storeJSON(R"({"asrService":"whisper","ollamaModel":"llama3:8b","future":42})");
     ModelConfiguration expected;
     expected.asrService = QStringLiteral("whisper");
     expected.ollamaModel = QStringLiteral("llama3:8b");
     EXPECT_EQ(ModelConfiguration::load(store), expected);
 
-    storeJSON(R"({"asrService":"whisper","region":7})");
-    EXPECT_EQ(ModelConfiguration::load(store), defaults);
-    storeJSON("[]");
-    EXPECT_EQ(ModelConfiguration::load(store), defaults);
+    for (const char *json : {"{}", R"({"asrService":"whisper","region":7})", "[]"}) {
+        storeJSON(json);
+        EXPECT_EQ(ModelConfiguration::load(store), defaults) << json;
+    }
     store.setString(ModelConfiguration::preferencesKey, QStringLiteral(R"({"asrService":"whisper"})"));
     EXPECT_EQ(ModelConfiguration::load(store), defaults);
 }

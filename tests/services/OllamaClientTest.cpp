@@ -3,6 +3,7 @@
 #include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
 #include "support/FakeOllamaServer.h"
+#include "support/ServicesTestHelpers.h"
 #include "support/TaskRunner.h"
 
 #include <QJsonArray>
@@ -45,16 +46,7 @@ protected:
     template<typename T>
     QString failureOf(QCoro::Task<T> task)
     {
-        try {
-            runTask(std::move(task));
-        } catch (const AppFailure &failure) {
-            return failure.message();
-        } catch (...) {
-            ADD_FAILURE() << "unexpected error: " << describeCurrentError().toStdString();
-            return {};
-        }
-        ADD_FAILURE() << "the task succeeded";
-        return {};
+        return ServicesTest::appFailureOf(std::move(task)).message();
     }
 
     FakeOllamaServer server;
@@ -176,19 +168,19 @@ TEST_F(OllamaClientTest, MapsEveryFailureOfARequestToItsMessage)
     const QString malformed = QStringLiteral("Ollama 返回格式不正确。");
     auto tags = [&] { return client.models(server.baseURL()); };
 
-    server.enqueueAnswer("tags", CannedResponse::raw(R"({"error":"not found"})", 404));
-    EXPECT_EQ(failureOf(tags()), failed);
-    server.enqueueAnswer("tags", CannedResponse::raw("{}", 500));
-    EXPECT_EQ(failureOf(tags()), failed);
-    server.enqueueAnswer("tags", CannedResponse::raw(R"([{"models":[]}])"));
-    EXPECT_EQ(failureOf(tags()), malformed);
-    server.enqueueAnswer("tags", CannedResponse::raw(R"({"models":[],"error":"busy"})"));
-    EXPECT_EQ(failureOf(tags()), malformed);
-    server.enqueueAnswer("tags", CannedResponse::raw("<html>not json</html>", 200, "text/html"));
-    EXPECT_EQ(failureOf(tags()), unreadable);
     const std::string body = R"({"models":[{"name":"a:1b"},{"name":"b:1b"}]})";
-    server.enqueueAnswer("tags", CannedResponse::closeMidBody(body, body.size() / 2));
-    EXPECT_EQ(failureOf(tags()), unreadable);
+    const std::pair<CannedResponse, QString> answers[] = {
+        {CannedResponse::raw(R"({"error":"not found"})", 404), failed},
+        {CannedResponse::raw("{}", 500), failed},
+        {CannedResponse::raw(R"([{"models":[]}])"), malformed},
+        {CannedResponse::raw(R"({"models":[],"error":"busy"})"), malformed},
+        {CannedResponse::raw("<html>not json</html>", 200, "text/html"), unreadable},
+        {CannedResponse::closeMidBody(body, body.size() / 2), unreadable},
+    };
+    for (const auto &[answer, message] : answers) {
+        server.enqueueAnswer("tags", answer);
+        EXPECT_EQ(failureOf(tags()), message) << answer.body;
+    }
 
     // Exactly 2 MiB is read; one byte more is refused.
     std::string exact = R"({"models":[],"pad":""})";

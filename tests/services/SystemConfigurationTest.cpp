@@ -83,12 +83,9 @@ TEST_F(SystemConfigurationTest, ExportedDocumentRoundTripsAndKeepsOnlyRealOverri
     EXPECT_FALSE(imported.summary.promptOverrides.has_value());
 
     // Editing one prompt in the document stores exactly that one.
-    QJsonObject document = documentOf(current);
-    QJsonObject summary = document.value("summary").toObject();
-    QJsonObject prompts = summary.value("promptOverrides").toObject();
+    QJsonObject prompts = overrides;
     prompts.insert(QStringLiteral("memo"), QStringLiteral("只记待办。"));
-    summary.insert(QStringLiteral("promptOverrides"), prompts);
-    document.insert(QStringLiteral("summary"), summary);
+    const QJsonObject document = edited(documentOf(current), "summary", "promptOverrides", prompts);
     const SystemConfiguration withOne = SystemConfiguration::parse(textOf(document));
     EXPECT_EQ(withOne.summary.promptOverrides,
               (QMap<QString, QString>{{QStringLiteral("memo"), QStringLiteral("只记待办。")}}));

@@ -2,6 +2,7 @@
 #include "services/WhisperDownloadState.h"
 #include "services/WhisperModels.h"
 #include "support/FakeModelHub.h"
+#include "support/ServicesTestHelpers.h"
 #include "support/TaskRunner.h"
 
 #include <QCryptographicHash>
@@ -22,8 +23,6 @@ const QString unknownModel = QStringLiteral("请选择有效的转写模型。")
 const QString incomplete = QStringLiteral("模型未安装或不完整，请下载后重试。");
 const QString damaged = QStringLiteral("模型校验失败，请重新下载。");
 const QString downloadFailed = QStringLiteral("模型下载失败，请稍后重试。");
-const QString downloadTimedOut = QStringLiteral("模型下载超时，请稍后重试。");
-const QString cancelledMessage = QStringLiteral("已取消下载或检测。");
 
 QByteArray randomBytes(qsizetype size)
 {
@@ -39,36 +38,13 @@ WhisperModel modelFor(const QByteArray &bytes)
             QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())};
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ServicesTest::failureOf;
+using ServicesTest::readAll;
+using ServicesTest::writeFile;
 
 QStringList folderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// The message a failed store operation would show.
-template<typename F>
-QString failureOf(F &&operation)
-{
-    try {
-        operation();
-    } catch (const Cancelled &) {
-        return QStringLiteral("<cancelled>");
-    } catch (...) {
-        return describeCurrentError();
-    }
-    return QStringLiteral("<no failure>");
 }
 
 class WhisperModelsTest : public ::testing::Test {
@@ -101,29 +77,6 @@ TEST_F(WhisperModelsTest, LooksModelsUpAndAddressesThemOnTheHub)
     EXPECT_EQ(failureOf([&] { shipped.model(QString()); }), unknownModel);
 }
 
-TEST_F(WhisperModelsTest, VerifiesSizeThenChecksum)
-{
-    QDir().mkpath(m_root);
-    const QString file = installed();
-    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model); }), incomplete);
-
-    writeFile(file, m_body.left(m_body.size() - 1));
-    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model); }), incomplete);
-
-    QByteArray changed = m_body;
-    changed[changed.size() - 5] = char(changed[changed.size() - 5] ^ 0x01);
-    writeFile(file, changed);
-    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model); }), damaged);
-
-    writeFile(file, m_body);
-    EXPECT_NO_THROW(WhisperModels::verify(file, m_model));
-
-    std::stop_source stop;
-    stop.request_stop();
-    EXPECT_EQ(failureOf([&] { WhisperModels::verify(file, m_model, stop.get_token()); }),
-              QStringLiteral("<cancelled>"));
-}
-
 TEST_F(WhisperModelsTest, DownloadInstallsOnlyTheVerifiedFile)
 {
     for (FakeModelHub::Behaviour behaviour : {FakeModelHub::Behaviour::Serve, FakeModelHub::Behaviour::Redirect}) {
@@ -141,6 +94,10 @@ TEST_F(WhisperModelsTest, DownloadInstallsOnlyTheVerifiedFile)
         EXPECT_EQ(progress.back(), m_body.size());
         EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->verifyInstalled(QStringLiteral("test"), {})); }),
                   QStringLiteral("<no failure>"));
+        std::stop_source stop;
+        stop.request_stop();
+        EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->verifyInstalled(QStringLiteral("test"), stop.get_token())); }),
+                  QStringLiteral("<cancelled>"));
     }
 }
 
@@ -152,8 +109,8 @@ TEST_F(WhisperModelsTest, FailedDownloadsKeepTheInstalledFileAndLeaveNothingBehi
         FakeModelHub::Behaviour behaviour;
         QString message;
     };
-    QByteArray changed = m_body;
-    changed[1000] = char(changed[1000] ^ 0x40);
+    QByteArray changed = m_body; // in the last, partial block of the hash
+    changed[changed.size() - 5] = char(changed[changed.size() - 5] ^ 0x01);
     const std::vector<Case> cases = {
         {"404", m_body, FakeModelHub::Behaviour::NotFound, downloadFailed},
         {"500 with the right bytes", m_body, FakeModelHub::Behaviour::ServerError, downloadFailed},
@@ -206,7 +163,7 @@ TEST_F(WhisperModelsTest, StalledDownloadEndsOnCancelOrIdleLimit)
 
     auto impatient = makeStore({200ms, 3600s});
     EXPECT_EQ(failureOf([&] { TestSupport::runTask(impatient->download(QStringLiteral("test"), {})); }),
-              downloadTimedOut);
+              QStringLiteral("模型下载超时，请稍后重试。"));
     EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
 }
 
@@ -253,7 +210,7 @@ TEST_F(WhisperModelsTest, DownloadStateRunsOneDownloadOrCheckAtATime)
     ASSERT_TRUE(TestSupport::waitUntil([&] { return m_hub.stalled(); }));
     state.cancel();
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
-    EXPECT_EQ(state.message(), cancelledMessage);
+    EXPECT_EQ(state.message(), QStringLiteral("已取消下载或检测。"));
     EXPECT_FALSE(state.readyID());
     EXPECT_EQ(readAll(installed()), m_body);
 
