@@ -55,12 +55,13 @@ class Fixture {
 public:
     using Transcribe = std::function<QCoro::Task<QString>(QByteArray wav, QString model, std::stop_token stop)>;
 
-    Fixture()
+    // A Workspace on a new library in a temporary folder, or on the library at `root`.
+    explicit Fixture(const QString &root = {})
     {
         configuration.asrService = QStringLiteral("whisper");
         configuration.summaryService = QStringLiteral("ollama");
         configuration.ollamaModel = QStringLiteral("qwen3:8b");
-        library = std::make_unique<NativeLibrary>(dir.path() + QStringLiteral("/Library"));
+        library = std::make_unique<NativeLibrary>(root.isEmpty() ? dir.path() + QStringLiteral("/Library") : root);
         services.configurationProvider = [this] { return configuration; };
         services.keyProvider = [this](QString account) -> QCoro::Task<std::optional<QString>> {
             keyRequests << account;

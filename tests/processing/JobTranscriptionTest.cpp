@@ -188,23 +188,13 @@ TEST(JobTranscription, DISABLED_CrashChild)
     const QByteArray root = qgetenv(crashLibraryVariable);
     if (root.isEmpty())
         GTEST_SKIP() << "runs only as a child process";
-    QTemporaryDir unused;
-    NativeLibrary library(QString::fromUtf8(root));
-    JobTest::FakePrompts prompts;
-    JobServices services;
-    services.configurationProvider = [] {
-        ModelConfiguration configuration;
-        configuration.asrService = QStringLiteral("whisper");
-        return configuration;
-    };
-    services.localTranscribe = [](QByteArray, QString, std::stop_token) -> QCoro::Task<QString> {
+    Fixture f(QString::fromUtf8(root));
+    f.transcribe = [](QByteArray, QString, std::stop_token) -> QCoro::Task<QString> {
         co_await QCoro::sleepFor(std::chrono::milliseconds(50));
         co_return QStringLiteral("片段");
     };
-    Workspace workspace(library, prompts, services, true);
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return !workspace.loading(); }));
-    workspace.startJob(false, SummaryPreferences());
-    TestSupport::waitUntil([&] { return !workspace.jobID(); }, 600000);
+    f.workspace->startJob(false, SummaryPreferences());
+    TestSupport::waitUntil([&] { return !f.workspace->jobID(); }, 600000);
 }
 
 TEST(JobTranscription, KilledInTheMiddleLosesAtMostTheChunkInProgress)

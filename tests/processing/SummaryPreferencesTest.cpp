@@ -166,11 +166,8 @@ TEST_F(SummaryPreferencesTest, SetPromptTrimsComparesAndRejectsWithoutChanging)
     preferences.setPrompt(QStringLiteral("  ") + meeting.prompt + QStringLiteral("\n"), QStringLiteral("meeting"));
     EXPECT_FALSE(preferences.promptOverrides->contains(QStringLiteral("meeting")));
     EXPECT_EQ(preferences.effectiveTemplate(), meeting);
-}
 
-TEST_F(SummaryPreferencesTest, EffectiveTemplateFallsBackToMeetingWithItsOverride)
-{
-    SummaryPreferences preferences;
+    // An unknown template falls back to the meeting template, with the meeting override.
     preferences.templateID = QStringLiteral("gone");
     preferences.promptOverrides = QMap<QString, QString>{{QStringLiteral("meeting"), QStringLiteral("自定")},
                                                          {QStringLiteral("memo"), QStringLiteral("别的")}};

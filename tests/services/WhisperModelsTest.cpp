@@ -68,7 +68,6 @@ protected:
 TEST_F(WhisperModelsTest, LooksModelsUpAndAddressesThemOnTheHub)
 {
     WhisperModels shipped(m_root);
-    EXPECT_EQ(shipped.model(QStringLiteral("small")).size, 487601967);
     EXPECT_EQ(shipped.url(shipped.model(QStringLiteral("base"))).toString(),
               WhisperModels::defaultHub().toString() + QStringLiteral("ggml-base.bin"));
     EXPECT_TRUE(shipped.url(shipped.model(QStringLiteral("tiny"))).toString().endsWith(
