@@ -2,11 +2,11 @@
 
 #include "platform/Errors.h"
 #include "platform/Preferences.h"
+#include "processing/TranscriptParts.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QStringList>
-#include <QTextBoundaryFinder>
 
 namespace {
 
@@ -49,13 +49,7 @@ QString requiredString(const QJsonObject &object, const QString &path, const cha
 
 qsizetype SummaryPreferences::characterCount(const QString &text)
 {
-    if (text.isEmpty())
-        return 0;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() != -1)
-        ++count;
-    return count;
+    return TranscriptParts::characterCount(text);
 }
 
 SummaryPreferences SummaryPreferences::load()

@@ -336,11 +336,18 @@ QCoro::Task<> Workspace::runLoadHome(int generation)
     }
     if (!self)
         co_return;
+    finishLoad(generation, failure, std::move(snapshot), L(QString::fromUtf8(homeLabelKey)), true, nullptr);
+}
+
+void Workspace::finishLoad(int generation, std::exception_ptr failure, std::optional<LibrarySnapshot> snapshot,
+                           const QString &label, bool managed, std::shared_ptr<ScopedFileAccess> access)
+{
     if (failure) {
         reportOpenFailure(failure);
     } else if (m_generation == generation) {
-        install(std::move(snapshot->recordings), std::move(snapshot->projects), L(QString::fromUtf8(homeLabelKey)),
-                true);
+        if (access)
+            m_libraryAccess = std::move(access);
+        install(std::move(snapshot->recordings), std::move(snapshot->projects), label, managed);
         reportSkipped(snapshot->skipped);
     }
     if (m_generation == generation)
@@ -384,13 +391,5 @@ QCoro::Task<> Workspace::runOpenLibrary(QString folder, std::shared_ptr<ScopedFi
     }
     if (!self)
         co_return;
-    if (failure) {
-        reportOpenFailure(failure);
-    } else if (m_generation == generation) {
-        m_libraryAccess = std::move(access);
-        install(std::move(snapshot->recordings), std::move(snapshot->projects), libraryName(folder), false);
-        reportSkipped(snapshot->skipped);
-    }
-    if (m_generation == generation)
-        setLoading(false);
+    finishLoad(generation, failure, std::move(snapshot), libraryName(folder), false, std::move(access));
 }

@@ -179,6 +179,9 @@ private:
     void reportOpenFailure(std::exception_ptr error);
 
     QCoro::Task<> runLoadHome(int generation);
+    // Applies a finished home or foreign read, unless a newer load has started since.
+    void finishLoad(int generation, std::exception_ptr failure, std::optional<LibrarySnapshot> snapshot,
+                    const QString &label, bool managed, std::shared_ptr<ScopedFileAccess> access);
     QCoro::Task<> runOpenLibrary(QString folder, std::shared_ptr<ScopedFileAccess> access, int generation);
 
     NativeLibrary &m_library;
