@@ -36,6 +36,15 @@ std::vector<const uint8_t *> planesOf(const AVFrame *frame, int offset)
 }
 
 // True when the resampler was built for this frame's rate, format and layout.
+// Records the frame's input format as the one the next resampler converts from.
+void adoptFormat(const AVFrame *frame, AVChannelLayout &layout, int &rate, int &format)
+{
+    av_channel_layout_uninit(&layout);
+    layout = layoutOf(frame);
+    rate = frame->sample_rate;
+    format = frame->format;
+}
+
 bool matches(const SwrContext *resampler, int rate, int format, const AVChannelLayout &layout, const AVFrame *frame)
 {
     if (!resampler || rate != frame->sample_rate || format != frame->format)
@@ -71,10 +80,7 @@ void WindowConverter::prepare(const AVFrame *frame)
         return;
     if (m_resampler)
         flush();
-    av_channel_layout_uninit(&m_layout);
-    m_layout = layoutOf(frame);
-    m_rate = frame->sample_rate;
-    m_format = frame->format;
+    adoptFormat(frame, m_layout, m_rate, m_format);
     const AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
     try {
         m_resampler = makeResampler(mono, AV_SAMPLE_FMT_S16, MediaFile::windowRate, m_layout,
@@ -138,10 +144,7 @@ void FloatConverter::prepare(const AVFrame *frame)
         return;
     if (m_resampler)
         flush();
-    av_channel_layout_uninit(&m_layout);
-    m_layout = layoutOf(frame);
-    m_rate = frame->sample_rate;
-    m_format = frame->format;
+    adoptFormat(frame, m_layout, m_rate, m_format);
     m_resampler = makeResampler(m_layout, AV_SAMPLE_FMT_FLTP, m_rate, m_layout, AVSampleFormat(m_format), m_rate);
 }
 
