@@ -6,7 +6,7 @@
 #include "cli/CliServices.h"
 #include "cli/InterruptWatcher.h"
 #include "platform/Errors.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/Workspace.h"
 
 #include <QDir>

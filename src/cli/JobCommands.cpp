@@ -7,7 +7,7 @@
 #include "cli/ProgressDisplay.h"
 #include "processing/SummaryPreferences.h"
 #include "processing/SummaryTemplate.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/Workspace.h"
 
 #include <QCoroTimer>

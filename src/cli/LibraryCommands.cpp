@@ -6,7 +6,7 @@
 #include "cli/InterruptWatcher.h"
 #include "cli/NoteJson.h"
 #include "library/RecordCodec.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/Workspace.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "library/NoteExport.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/Workspace.h"
 
 #include <QCoroTimer>

@@ -10,7 +10,7 @@
 #include "services/ModelClient.h"
 #include "services/ModelConfiguration.h"
 #include "services/SystemConfiguration.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QFile>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "library/NoteExport.h"
 
 #include "library/Recording.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QStringList>
 #include <QTextBoundaryFinder>

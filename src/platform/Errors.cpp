@@ -1,6 +1,6 @@
 #include "platform/Errors.h"
 
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <algorithm>
 #include <cstring>

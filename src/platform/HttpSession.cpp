@@ -1,6 +1,6 @@
 #include "platform/HttpSession.h"
 
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>

@@ -4,7 +4,7 @@
 #include "platform/Errors.h"
 #include "playback/QtAudioPlayer.h"
 #include "playback/WaveformReader.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QPointer>
 #include <QThread>

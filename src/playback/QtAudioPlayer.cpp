@@ -1,7 +1,7 @@
 #include "playback/QtAudioPlayer.h"
 
 #include "platform/Errors.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>

@@ -1,6 +1,6 @@
 #include "processing/CloudConsent.h"
 
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/UserPrompts.h"
 
 namespace CloudConsent {

@@ -1,7 +1,7 @@
 #include "processing/JobMessages.h"
 
 #include "platform/Errors.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 namespace JobMessages {
 

@@ -3,7 +3,7 @@
 #include "platform/Errors.h"
 #include "processing/JobMessages.h"
 #include "processing/TranscriptParts.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 double SummaryStage::partProgress(int index, int count)
 {

@@ -15,7 +15,7 @@
 #include "processing/SummaryStage.h"
 #include "processing/TranscriptParts.h"
 #include "services/ModelConfiguration.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QCoroSignal>
 #include <QPointer>

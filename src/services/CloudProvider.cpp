@@ -1,6 +1,6 @@
 #include "services/CloudProvider.h"
 
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QMap>
 #include <QMutex>

@@ -3,7 +3,7 @@
 #include "platform/Errors.h"
 #include "services/ModelConfiguration.h"
 #include "services/WhisperModels.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 WhisperDownloadState::WhisperDownloadState(WhisperModels &models, std::function<QString()> storedModelID,
                                            QObject *parent)

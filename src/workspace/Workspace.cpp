@@ -5,7 +5,7 @@
 #include "platform/Async.h"
 #include "platform/Errors.h"
 #include "platform/ScopedFileAccess.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/UserPrompts.h"
 
 #include <QCoroSignal>

@@ -7,7 +7,7 @@
 
 #include "library/NativeLibrary.h"
 #include "platform/Errors.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QPointer>
 #include <QUuid>

@@ -8,7 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/FileUtil.h"
 #include "platform/ScopedFileAccess.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/UserPrompts.h"
 
 void Workspace::exportText(bool summary, NoteExportFormat format)

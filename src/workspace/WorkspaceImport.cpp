@@ -6,7 +6,7 @@
 
 #include "library/NativeLibrary.h"
 #include "platform/Errors.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 #include "workspace/UserPrompts.h"
 
 #include <QPointer>

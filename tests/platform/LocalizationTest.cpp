@@ -1,6 +1,6 @@
 #include "platform/Errors.h"
 #include "platform/Preferences.h"
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "processing/JobFixture.h"
 
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include <QCoroTimer>
 #include <QProcess>

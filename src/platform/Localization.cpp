@@ -1,4 +1,4 @@
-#include "ui/Localization.h"
+#include "platform/Localization.h"
 
 #include "platform/Preferences.h"
 
