@@ -53,6 +53,7 @@ QCoro::Task<int> list(ParsedCommand)
 {
     WhisperModels &models = WhisperModels::shared();
     const QString configured = ModelConfiguration::load().localASRModel;
+    models.reclaimPartials();
     for (const WhisperModel &model : models.catalogue()) {
         // A quick look at the size only; "model check" does the full verification.
         const QFileInfo file(models.installedFile(model));

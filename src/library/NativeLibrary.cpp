@@ -64,6 +64,7 @@ void NativeLibrary::prepare() const
 LibrarySnapshot NativeLibrary::loadHomeNow() const
 {
     prepare();
+    reclaimAbandonedImports();
     return LibraryReader::read(m_root, true, true);
 }
 

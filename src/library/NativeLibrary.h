@@ -32,7 +32,8 @@ public:
     // The serial executor; work that writes the home library (the import) runs here.
     QThreadPool *executor() { return m_executor.pool(); }
 
-    // prepare() then LibraryReader::read(root, includeDeleted = true, managed = true).
+    // prepare(), reclaimAbandonedImports(), then LibraryReader::read(root, includeDeleted = true,
+    // managed = true).
     QCoro::Task<LibrarySnapshot> loadHome();
     // Rewrites one existing note (backup first, atomic, 0600). Never creates a note.
     QCoro::Task<> save(Recording recording);
@@ -49,6 +50,9 @@ public:
     LibrarySnapshot loadHomeNow() const;
     void saveNow(const Recording &recording) const;
     void saveProjectsNow(const std::vector<Project> &projects) const;
+    // Removes the hidden ".import-" folders no running import holds (left by one that died); part
+    // of every home read. Best effort: what cannot be removed stays hidden.
+    void reclaimAbandonedImports() const;
 
 private:
     QString m_root;

@@ -1,10 +1,13 @@
 // Making a new note of the home library from an audio file, or copying a foreign note with its
 // audio. The note is built in a hidden ".import-" folder and moved into place in one rename, so
-// a reader never sees half a note and a failed import leaves nothing behind.
+// a reader never sees half a note and a failed import leaves nothing behind. The import holds a
+// lock on that folder for its whole life; a folder nobody holds was left by an import that died
+// (a crash, a kill, a power cut) and is reclaimed when the home library is read.
 
 #include "library/NativeLibrary.h"
 #include "library/RecordCodec.h"
 #include "platform/Errors.h"
+#include "platform/FileLock.h"
 #include "platform/FileUtil.h"
 #include "platform/MediaFile.h"
 #include "platform/ScopedFileAccess.h"
@@ -169,17 +172,48 @@ void removeQuietly(const QString &folder)
     QDir(folder).removeRecursively();
 }
 
+const QString buildingPrefix = QStringLiteral(".import-");
+
+struct BuildingFolder {
+    QString id;
+    QString path;
+    FileLock lock;
+};
+
+// Creates and locks a fresh hidden folder. A home read in another process may take the new folder
+// for an abandoned one in the instant between its creation and the lock; the import then sees its
+// folder gone and starts again under a new id.
+BuildingFolder createBuildingFolder(const NativeLibrary &library)
+{
+    for (int attempt = 0;; ++attempt) {
+        const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString path = library.recordingsFolder() + QLatin1Char('/') + buildingPrefix + id;
+        if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0)
+            throw SystemError::fromErrno(errno, path);
+        try {
+            std::optional<FileLock> lock = FileLock::acquire(path, O_RDONLY | O_DIRECTORY, true);
+            if (lock->isAt(path))
+                return {id, path, std::move(*lock)};
+        } catch (const SystemError &) {
+            if (attempt >= 3)
+                throw;
+            continue;
+        }
+        if (attempt >= 3)
+            throw SystemError::fromErrno(ENOENT, path);
+    }
+}
+
 Recording importNow(const NativeLibrary &library, const QString &audioPath, const std::optional<Recording> &source)
 {
     const ScopedFileAccess access(audioPath);
     library.prepare();
     const double duration = measure(audioPath);
 
-    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    const BuildingFolder created = createBuildingFolder(library);
+    const QString &id = created.id;
+    const QString &building = created.path;
     const QString finalFolder = library.noteFolder(id);
-    const QString building = library.recordingsFolder() + QStringLiteral("/.import-") + id;
-    if (::mkdir(QFile::encodeName(building).constData(), 0700) != 0)
-        throw SystemError::fromErrno(errno, building);
 
     try {
         ::chmod(QFile::encodeName(building).constData(), 0700); // whatever the umask says
@@ -207,6 +241,24 @@ Recording importNow(const NativeLibrary &library, const QString &audioPath, cons
 }
 
 } // namespace
+
+void NativeLibrary::reclaimAbandonedImports() const
+{
+    const QStringList names = QDir(recordingsFolder())
+                                  .entryList({buildingPrefix + QLatin1Char('*')},
+                                             QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QString path = recordingsFolder() + QLatin1Char('/') + name;
+        try {
+            const std::optional<FileLock> lock = FileLock::acquire(path, O_RDONLY | O_DIRECTORY, false);
+            // Removed while locked, so an import that opens it meanwhile sees it gone.
+            if (lock && lock->isAt(path))
+                removeQuietly(path);
+        } catch (const SystemError &) {
+            // Gone already, or not ours to open: the read goes on without it.
+        }
+    }
+}
 
 QCoro::Task<Recording> NativeLibrary::importAudio(QString audioPath, std::optional<Recording> copyOf)
 {

@@ -1,6 +1,7 @@
 #include "platform/HttpSession.h"
 
 #include "platform/Localization.h"
+#include "platform/NetworkProxy.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -244,6 +245,8 @@ HttpSession::HttpSession(HttpSessionConfiguration configuration, QObject *parent
     m_manager->setStrictTransportSecurityEnabled(false);
     if (m_configuration.bypassProxy)
         m_manager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+    else
+        NetworkProxy::useSystemSettings(*m_manager);
 }
 
 HttpSession::~HttpSession() = default;

@@ -2,18 +2,19 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "platform/FileLock.h"
 #include "platform/FileUtil.h"
 #include "services/WhisperModelsTransfer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
 
 #include <openssl/evp.h>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <memory>
 #include <unistd.h>
 #include <vector>
@@ -26,6 +27,8 @@ const QString unknownModel = QStringLiteral("请选择有效的转写模型。")
 const QString incompleteModel = QStringLiteral("模型未安装或不完整，请下载后重试。");
 const QString damagedModel = QStringLiteral("模型校验失败，请重新下载。");
 const QString saveFailed = QStringLiteral("模型保存失败，请检查磁盘空间。");
+const QString downloadingElsewhere = QStringLiteral("这个模型正在另一处下载，请稍后重试。");
+const QString partialSuffix = QStringLiteral(".part");
 
 class FileDescriptor final {
 public:
@@ -74,25 +77,53 @@ QString sha256Hex(int fd, std::stop_token stop)
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), int(length)).toHex());
 }
 
-// Flushes the downloaded bytes to disk before the rename makes them the installed model.
-void syncFile(const QString &path)
-{
-    FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0 || ::fsync(fd.get()) != 0)
-        throw SystemError::fromErrno(errno, path);
-}
-
-// Removes a temporary file when the download ends, whichever way it ends.
-class TemporaryFileGuard final {
+// The partial file of one download, locked while it runs. Whichever way the download ends, an
+// empty one is removed (an answer that brought no bytes leaves no trace); one holding bytes stays
+// for the next download unless it was found to be wrong or became the installed model.
+class PartialFile final {
 public:
-    explicit TemporaryFileGuard(QString path) : m_path(std::move(path)) {}
-    ~TemporaryFileGuard() { QFile::remove(m_path); }
-    TemporaryFileGuard(const TemporaryFileGuard &) = delete;
-    TemporaryFileGuard &operator=(const TemporaryFileGuard &) = delete;
+    PartialFile(QString path, FileLock lock) : m_path(std::move(path)), m_lock(std::move(lock)) {}
+    ~PartialFile()
+    {
+        if (!m_gone && size() == 0)
+            discard();
+    }
+    PartialFile(const PartialFile &) = delete;
+    PartialFile &operator=(const PartialFile &) = delete;
+
+    const QString &path() const { return m_path; }
+    int fd() const { return m_lock.fd(); }
+    qint64 size() const
+    {
+        struct stat info {};
+        return ::fstat(fd(), &info) == 0 ? qint64(info.st_size) : -1;
+    }
+    // Removed while still locked, so a download waiting for it finds it gone and starts afresh.
+    void discard()
+    {
+        ::unlink(QFile::encodeName(m_path).constData());
+        m_gone = true;
+    }
+    void installed() { m_gone = true; }
 
 private:
     QString m_path;
+    FileLock m_lock;
+    bool m_gone = false;
 };
+
+std::shared_ptr<PartialFile> openPartial(const QString &path)
+{
+    // A download that ended between our open and our lock may have removed the file: open again.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::optional<FileLock> lock = FileLock::acquire(path, O_RDWR | O_CREAT, false);
+        if (!lock)
+            throw AppFailure(downloadingElsewhere);
+        if (lock->isAt(path))
+            return std::make_shared<PartialFile>(path, std::move(*lock));
+    }
+    throw AppFailure(downloadingElsewhere);
+}
 
 } // namespace
 
@@ -164,10 +195,37 @@ QCoro::Task<WhisperModel> WhisperModels::verifyInstalled(QString id, std::stop_t
     // Named, not a temporary in the co_await expression: g++ 12 would destroy it twice.
     auto check = [this, id, stop] {
         const WhisperModel found = model(id);
+        reclaimPartials();
         verify(installedFile(found), found, stop);
         return found;
     };
     co_return co_await runOn(m_executor.pool(), std::move(check));
+}
+
+QString WhisperModels::partialFile(const WhisperModel &model) const
+{
+    return QDir(m_root).filePath(QLatin1Char('.') + model.fileName() + partialSuffix);
+}
+
+void WhisperModels::reclaimPartials() const
+{
+    QStringList kept;
+    for (const WhisperModel &model : m_catalogue)
+        kept << QFileInfo(partialFile(model)).fileName();
+    const QStringList names = QDir(m_root).entryList({QLatin1Char('*') + partialSuffix},
+                                                     QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        if (kept.contains(name) || !name.startsWith(QLatin1Char('.')))
+            continue;
+        const QString path = QDir(m_root).filePath(name);
+        try {
+            const std::optional<FileLock> lock = FileLock::acquire(path, O_RDONLY, false);
+            if (lock && lock->isAt(path))
+                ::unlink(QFile::encodeName(path).constData());
+        } catch (const SystemError &) {
+            // Gone already or not ours to open: nothing to reclaim.
+        }
+    }
 }
 
 QCoro::Task<> WhisperModels::download(QString id, std::stop_token stop, Progress progress)
@@ -175,24 +233,45 @@ QCoro::Task<> WhisperModels::download(QString id, std::stop_token stop, Progress
     const WhisperModel found = model(id);
     // The transfer lands in a hidden file beside the installed one, so the final step is a rename on
     // the same file system: no second copy of a large file, and nothing half-written under its name.
-    auto createRoot = [root = m_root] { FileUtil::createFolders(root, 0700); };
-    co_await runOn(m_executor.pool(), std::move(createRoot));
-    const QString part = QDir(m_root).filePath(
-        QLatin1Char('.') + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".part"));
-    TemporaryFileGuard removePart(part);
+    auto open = [this, path = partialFile(found)] {
+        FileUtil::createFolders(m_root, 0700);
+        reclaimPartials();
+        return openPartial(path);
+    };
+    const std::shared_ptr<PartialFile> part = co_await runOn(m_executor.pool(), std::move(open));
 
-    const QUrl source = url(found);
-    co_await WhisperModelsTransfer::fetch(source, part, found.size, m_limits.idle, m_limits.whole, stop,
-                                          progress);
+    qint64 present = part->size();
+    if (present < 0 || present > found.size) {
+        if (::ftruncate(part->fd(), 0) != 0)
+            throw SystemError::fromErrno(errno, part->path());
+        present = 0;
+    }
+    if (progress)
+        progress(present);
+    if (present < found.size) {
+        const QUrl source = url(found);
+        const bool continued = co_await WhisperModelsTransfer::fetch(
+            source, part->fd(), present, found.size, m_limits.idle, m_limits.whole, stop, progress);
+        if (!continued) // the hub would not send the rest: the whole file, from its first byte
+            co_await WhisperModelsTransfer::fetch(source, part->fd(), 0, found.size, m_limits.idle, m_limits.whole,
+                                                  stop, progress);
+    }
 
     const QString target = installedFile(found);
     auto install = [part, target, found, stop] {
-        verify(part, found, stop);
+        try {
+            verify(part->path(), found, stop);
+        } catch (const AppFailure &) {
+            part->discard(); // complete but wrong, or not the model at all: no use to a later download
+            throw;
+        }
         if (stop.stop_requested())
             throw Cancelled();
-        syncFile(part);
-        if (::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) != 0)
+        if (::fsync(part->fd()) != 0) // the bytes reach the disk before the rename makes them the model
+            throw SystemError::fromErrno(errno, part->path());
+        if (::rename(QFile::encodeName(part->path()).constData(), QFile::encodeName(target).constData()) != 0)
             throw AppFailure(saveFailed);
+        part->installed();
         try {
             FileUtil::syncFolder(QFileInfo(target).absolutePath());
         } catch (const SystemError &) {

@@ -61,6 +61,13 @@ public:
     WhisperModel model(const QString &id) const;
     QUrl url(const WhisperModel &model) const;
     QString installedFile(const WhisperModel &model) const;
+    // "." + file name + ".part": where a download of the model collects its bytes, kept after an
+    // interruption so the next download continues from its length.
+    QString partialFile(const WhisperModel &model) const;
+
+    // Removes the hidden ".part" files in the models folder that no running download holds and that
+    // belong to no catalogue model (left by older versions or dropped models). Best effort, blocking.
+    void reclaimPartials() const;
 
     // Size first, then SHA-256 in 1 MiB blocks; the stop token is checked before every block.
     // Blocking: call it on the executor.
@@ -70,8 +77,11 @@ public:
     QCoro::Task<WhisperModel> verifyInstalled(QString id, std::stop_token stop);
 
     // Downloads, verifies and installs the model's file; the installed file is replaced only by one
-    // that passed verification, and no temporary file is left behind on any path. Call it from a
-    // thread with an event loop (the network transfer runs there; file work on the executor).
+    // that passed verification. The bytes collect in partialFile(), locked while the download runs;
+    // a download that finds bytes there asks the hub for the rest only. An interrupted transfer
+    // keeps them; a file that fails verification is removed. progress first receives the bytes
+    // already there. Call it from a thread with an event loop (the network transfer runs there;
+    // file work on the executor).
     QCoro::Task<> download(QString id, std::stop_token stop, Progress progress = {});
 
 private:

@@ -1,6 +1,7 @@
 #include "services/WhisperModelsTransfer.h"
 
 #include "platform/Errors.h"
+#include "platform/NetworkProxy.h"
 
 #include <QCoroNetworkReply>
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <memory>
@@ -22,14 +24,58 @@ struct LaterDeleter {
     void operator()(QObject *object) const { object->deleteLater(); }
 };
 
-// What went wrong while the body streamed in; the reply's own error says nothing about these.
+// What the hub's answer means for the file, and what went wrong while the body streamed in; the
+// reply's own error says nothing about these.
 struct TransferState {
-    qint64 received = 0;
+    enum class Answer { Undecided, Accepted, Restart };
+    qint64 offset = 0;   // the file's length when the request went out
+    qint64 received = 0; // the file's length now
+    Answer answer = Answer::Undecided;
     QElapsedTimer sinceReport; // progress goes out a few times a second, not once per packet
     bool timedOut = false;
-    bool oversized = false;
+    bool wrongFile = false; // longer or shorter than the model: some other file
+    bool cutShort = false; // the connection ended before the length the answer announced
     QString writeError;
 };
+
+// "bytes <first>-<last>/<total or *>" naming exactly the rest of the file.
+bool namesTheRest(const QByteArray &contentRange, qint64 offset, qint64 expectedSize)
+{
+    static const QRegularExpression form(QStringLiteral("^bytes (\\d+)-(\\d+)/(\\d+|\\*)$"));
+    const QRegularExpressionMatch match = form.match(QString::fromLatin1(contentRange.trimmed()));
+    if (!match.hasMatch())
+        return false;
+    const QString total = match.captured(3);
+    return match.captured(1).toLongLong() == offset && match.captured(2).toLongLong() == expectedSize - 1
+        && (total == QLatin1String("*") || total.toLongLong() == expectedSize);
+}
+
+// Decides, on the first answer that carries the file, where its bytes go: 200 is the whole file
+// (what was there is dropped), 206 with the asked-for range continues it. Anything else writes
+// nothing: an error page, a redirect on its way, or a range the file cannot use (then the caller
+// asks again from 0).
+bool accept(QNetworkReply &reply, QFile &file, qint64 expectedSize, TransferState &state)
+{
+    if (state.answer != TransferState::Answer::Undecided)
+        return state.answer == TransferState::Answer::Accepted;
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool ranged = state.offset > 0;
+    if (status == 200 || (status == 206 && ranged && namesTheRest(reply.rawHeader("Content-Range"), state.offset, expectedSize))) {
+        state.received = status == 200 ? 0 : state.offset;
+        if ((status == 200 && !file.resize(0)) || !file.seek(state.received)) {
+            state.writeError = file.errorString();
+            reply.abort();
+            return false;
+        }
+        state.answer = TransferState::Answer::Accepted;
+        return true;
+    }
+    if (ranged && (status == 206 || status == 416)) {
+        state.answer = TransferState::Answer::Restart;
+        reply.abort();
+    }
+    return false;
+}
 
 void drain(QNetworkReply &reply, QFile &file, qint64 expectedSize, TransferState &state,
            const std::function<void(qint64)> &progress)
@@ -37,14 +83,14 @@ void drain(QNetworkReply &reply, QFile &file, qint64 expectedSize, TransferState
     if (!reply.isOpen())
         return; // aborted: nothing more to read
     const QByteArray chunk = reply.readAll();
-    if (!state.writeError.isEmpty() || state.oversized)
+    if (!state.writeError.isEmpty() || state.wrongFile)
         return;
-    if (reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200)
-        return; // an error page is not part of any model
+    if (!accept(reply, file, expectedSize, state))
+        return;
     if (chunk.isEmpty())
         return;
     if (state.received + chunk.size() > expectedSize) {
-        state.oversized = true; // not the model we asked for: stop filling the disk
+        state.wrongFile = true; // not the model we asked for: stop filling the disk
         reply.abort();
         return;
     }
@@ -60,57 +106,68 @@ void drain(QNetworkReply &reply, QFile &file, qint64 expectedSize, TransferState
     }
 }
 
-QNetworkRequest makeRequest(const QUrl &url, std::chrono::milliseconds idleLimit)
+QNetworkRequest makeRequest(const QUrl &url, qint64 offset, std::chrono::milliseconds idleLimit)
 {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    // Progress counts bytes of the file itself, so ask for it unencoded.
+    // Progress counts bytes of the file itself, and a range names bytes of the file: ask for it unencoded.
     request.setRawHeader("Accept-Encoding", "identity");
+    if (offset > 0)
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + '-');
     request.setTransferTimeout(int(idleLimit.count()));
     return request;
 }
 
-void checkOutcome(const QNetworkReply &reply, const TransferState &state, const std::stop_token &stop)
+// True when the file now holds the whole answer; false when the hub would not continue the file.
+bool checkOutcome(const QNetworkReply &reply, const TransferState &state, const std::stop_token &stop)
 {
     if (stop.stop_requested())
         throw Cancelled();
     if (!state.writeError.isEmpty())
         throw SystemError(state.writeError);
-    if (state.oversized)
+    if (state.wrongFile)
         throw AppFailure(incompleteModel);
+    if (state.cutShort)
+        throw AppFailure(downloadFailed);
+    if (state.answer == TransferState::Answer::Restart)
+        return false;
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (reply.error() == QNetworkReply::OperationCanceledError || state.timedOut)
         throw AppFailure(downloadTimedOut); // the idle limit ends a reply the same way as abort()
-    if (status.isValid() && status.toInt() != 200)
+    if (status.isValid() && state.answer != TransferState::Answer::Accepted)
         throw AppFailure(downloadFailed);
     if (reply.error() != QNetworkReply::NoError)
         throw SystemError(reply.errorString(), int(reply.error()));
     if (!status.isValid())
         throw AppFailure(downloadFailed);
+    return true;
 }
 
 } // namespace
 
 namespace WhisperModelsTransfer {
 
-QCoro::Task<> fetch(QUrl url, QString path, qint64 expectedSize, std::chrono::milliseconds idleLimit,
-                    std::chrono::milliseconds wholeLimit, std::stop_token stop,
-                    std::function<void(qint64)> progress)
+QCoro::Task<bool> fetch(QUrl url, int fd, qint64 offset, qint64 expectedSize, std::chrono::milliseconds idleLimit,
+                        std::chrono::milliseconds wholeLimit, std::stop_token stop,
+                        std::function<void(qint64)> progress)
 {
     if (stop.stop_requested())
         throw Cancelled();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadWrite, QFileDevice::DontCloseHandle))
         throw SystemError(file.errorString(), int(file.error()));
 
     // A session of its own: no shared cache, cookies or connections outlive this download.
     // Both are released later: this coroutine resumes inside the reply's finished signal.
     std::unique_ptr<QNetworkAccessManager, LaterDeleter> session(new QNetworkAccessManager);
     session->setAutoDeleteReplies(false);
-    std::unique_ptr<QNetworkReply, LaterDeleter> reply(session->get(makeRequest(url, idleLimit)));
+    NetworkProxy::useSystemSettings(*session);
+    std::unique_ptr<QNetworkReply, LaterDeleter> reply(session->get(makeRequest(url, offset, idleLimit)));
     auto state = std::make_shared<TransferState>();
+    state->offset = offset;
+    state->received = offset;
     QNetworkReply *raw = reply.get();
     QObject::connect(raw, &QNetworkReply::readyRead, raw,
                      [raw, &file, expectedSize, state, progress] { drain(*raw, file, expectedSize, *state, progress); });
@@ -136,10 +193,24 @@ QCoro::Task<> fetch(QUrl url, QString path, qint64 expectedSize, std::chrono::mi
     drain(*raw, file, expectedSize, *state, progress);
     if (!file.flush() && state->writeError.isEmpty())
         state->writeError = file.errorString();
+    if (state->answer == TransferState::Answer::Accepted && raw->error() == QNetworkReply::NoError
+        && state->received < expectedSize) {
+        // Qt may report a connection that dropped early as a normal end: the announced length tells.
+        bool known = false;
+        const qint64 announced = raw->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        const qint64 start = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 206 ? state->offset : 0;
+        if (known && state->received - start < announced)
+            state->cutShort = true;
+        else
+            state->wrongFile = true; // the whole answer is shorter than the model: some other file
+    }
+    if (state->wrongFile)
+        file.resize(0); // some other file: none of it is worth continuing
     file.close();
-    checkOutcome(*raw, *state, stop);
-    if (progress)
+    const bool complete = checkOutcome(*raw, *state, stop);
+    if (progress && complete)
         progress(state->received);
+    co_return complete;
 }
 
 } // namespace WhisperModelsTransfer

@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUuid>
 #include <gtest/gtest.h>
 
@@ -470,6 +471,70 @@ TEST_F(CliTest, InterruptStopsJobAndKeepsWhatWasSaved)
     const QJsonObject stored = storedNote(note.id);
     EXPECT_EQ(stored.value(QStringLiteral("summary")).toString(), QStringLiteral("earlier minutes"));
     EXPECT_EQ(stored.value(QStringLiteral("status")).toString(), QStringLiteral("paused"));
+}
+
+TEST_F(CliTest, KilledImportsLeaveNothingBehindAndARunningOneIsKept)
+{
+    // Large enough that copying and flushing it takes a while; sparse, so cheap to make.
+    const QString audio = AudioFixtures::silentWavOfSize(150 * 1024 * 1024);
+    const QString recordings = homeLibrary() + QStringLiteral("/recordings");
+    const auto importFolders = [&] {
+        return QDir(recordings).entryList({QStringLiteral(".import-*")}, QDir::Dirs | QDir::Hidden);
+    };
+    // Starts an import; with a wait, returns once it has a new folder holding the given number of
+    // files (false: the import ended first).
+    const auto startImport = [&](QProcess &process, int filesToWaitFor) {
+        const QStringList before = importFolders();
+        start(process, {QStringLiteral("import"), audio});
+        process.closeWriteChannel();
+        while (filesToWaitFor >= 0 && process.state() == QProcess::Running) {
+            for (const QString &name : importFolders()) {
+                if (!before.contains(name)
+                    && QDir(recordings + QLatin1Char('/') + name).entryList(QDir::Files | QDir::Hidden).size() >= filesToWaitFor)
+                    return true;
+            }
+            QThread::usleep(200);
+        }
+        return false;
+    };
+
+    // Killed at once, as its folder appears, and while the audio is being copied.
+    qsizetype leftBehind = 0;
+    for (const int delay : {-1, 0, 0, 30, 150}) {
+        QProcess process;
+        startImport(process, delay < 0 ? -1 : 0);
+        if (delay > 0)
+            QThread::msleep(delay);
+        process.kill();
+        EXPECT_TRUE(process.waitForFinished(180000));
+        leftBehind = std::max(leftBehind, importFolders().size());
+    }
+    EXPECT_GT(leftBehind, 0);
+
+    // The next home read (here another program's) reclaims them; every folder left is a whole note.
+    const CliResult listed = run({QStringLiteral("list"), QStringLiteral("--json")});
+    ASSERT_EQ(listed.status, 0) << listed.errText().toStdString();
+    EXPECT_TRUE(importFolders().isEmpty());
+    QStringList ids;
+    for (const QJsonValue &note : QJsonDocument::fromJson(listed.out).array())
+        ids << note.toObject().value(QStringLiteral("id")).toString();
+    ids.sort();
+    EXPECT_EQ(ids, QDir(recordings).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name));
+
+    // An import that is still running (stopped for the moment) keeps its folder through another
+    // program's read, and then finishes.
+    QProcess running;
+    ASSERT_TRUE(startImport(running, 1));
+    ::kill(pid_t(running.processId()), SIGSTOP);
+    const QStringList held = importFolders();
+    EXPECT_EQ(run({QStringLiteral("list")}).status, 0);
+    EXPECT_EQ(importFolders(), held);
+    ::kill(pid_t(running.processId()), SIGCONT);
+    EXPECT_TRUE(running.waitForFinished(180000));
+    EXPECT_EQ(running.exitCode(), 0) << running.readAllStandardError().toStdString();
+    EXPECT_TRUE(importFolders().isEmpty());
+    EXPECT_EQ(QJsonDocument::fromJson(run({QStringLiteral("list"), QStringLiteral("--json")}).out).array().size(),
+              ids.size() + 1);
 }
 
 TEST_F(CliTest, CloudJobWithoutTerminalOrFlagSendsNothing)

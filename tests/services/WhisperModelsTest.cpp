@@ -1,4 +1,8 @@
 #include "platform/Errors.h"
+#include "platform/FileLock.h"
+#include "platform/HttpSession.h"
+#include "services/ModelClient.h"
+#include "services/OllamaClient.h"
 #include "services/WhisperDownloadState.h"
 #include "services/WhisperModels.h"
 #include "support/FakeModelHub.h"
@@ -12,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -116,7 +121,6 @@ TEST_F(WhisperModelsTest, FailedDownloadsKeepTheInstalledFileAndLeaveNothingBehi
         {"one byte changed", changed, FakeModelHub::Behaviour::Serve, damaged},
         {"short file", m_body.left(m_body.size() - 100), FakeModelHub::Behaviour::Serve, incomplete},
         {"longer file", m_body + QByteArray(4096, 'x'), FakeModelHub::Behaviour::Serve, incomplete},
-        {"connection closed mid-body", m_body, FakeModelHub::Behaviour::CloseMidBody, QString()},
     };
     const QByteArray previous = QByteArray("an older install");
     for (const Case &c : cases) {
@@ -127,11 +131,7 @@ TEST_F(WhisperModelsTest, FailedDownloadsKeepTheInstalledFileAndLeaveNothingBehi
         m_hub.setFile("ggml-test.bin", c.served);
         m_hub.setBehaviour(c.behaviour);
         auto store = makeStore();
-        const QString failure = failureOf([&] { TestSupport::runTask(store->download(QStringLiteral("test"), {})); });
-        if (c.message.isEmpty())
-            EXPECT_NE(failure, QStringLiteral("<no failure>")); // the transport's own description
-        else
-            EXPECT_EQ(failure, c.message);
+        EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->download(QStringLiteral("test"), {})); }), c.message);
         EXPECT_EQ(readAll(installed()), previous);
         EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
     }
@@ -158,12 +158,116 @@ TEST_F(WhisperModelsTest, StalledDownloadEndsOnCancelOrIdleLimit)
     stop.request_stop();
     EXPECT_EQ(failureOf([&] { TestSupport::runTask(std::move(task)); }), QStringLiteral("<cancelled>"));
     EXPECT_EQ(readAll(installed()), m_body);
-    EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
+    // What arrived is kept for the next download.
+    const QStringList kept{QStringLiteral(".ggml-test.bin.part"), QStringLiteral("ggml-test.bin")};
+    EXPECT_EQ(folderEntries(m_root), kept);
 
     auto impatient = makeStore({200ms, 3600s});
     EXPECT_EQ(failureOf([&] { TestSupport::runTask(impatient->download(QStringLiteral("test"), {})); }),
               QStringLiteral("模型下载超时，请稍后重试。"));
+    EXPECT_EQ(folderEntries(m_root), kept);
+}
+
+TEST_F(WhisperModelsTest, InterruptedDownloadContinuesWhereItStopped)
+{
+    auto store = makeStore();
+    const QString part = store->partialFile(m_model);
+    const QByteArray half = m_body.left(m_body.size() / 2);
+    auto download = [&](std::vector<qint64> *progress = nullptr) {
+        return failureOf([&] {
+            TestSupport::runTask(store->download(QStringLiteral("test"), {}, [progress](qint64 received) {
+                if (progress)
+                    progress->push_back(received);
+            }));
+        });
+    };
+
+    m_hub.setBehaviour(FakeModelHub::Behaviour::CloseMidBody);
+    EXPECT_NE(download(), QStringLiteral("<no failure>"));
+    EXPECT_EQ(readAll(part), half);
+
+    // The next attempt asks for the rest only, and its progress starts at what is there.
+    m_hub.setBehaviour(FakeModelHub::Behaviour::Serve);
+    std::vector<qint64> progress;
+    EXPECT_EQ(download(&progress), QStringLiteral("<no failure>"));
+    EXPECT_EQ(m_hub.lastRange(), "bytes=" + std::to_string(half.size()) + "-");
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), half.size());
+    EXPECT_EQ(readAll(installed()), m_body);
     EXPECT_EQ(folderEntries(m_root), QStringList{QStringLiteral("ggml-test.bin")});
+
+    // A hub that ignores the range sends the whole file, which replaces the partial one.
+    writeFile(part, half);
+    m_hub.setBehaviour(FakeModelHub::Behaviour::IgnoreRange);
+    EXPECT_EQ(download(), QStringLiteral("<no failure>"));
+    EXPECT_FALSE(m_hub.lastRange().empty());
+    EXPECT_EQ(readAll(installed()), m_body);
+
+    // Bytes of some other file continue into a file that fails the check: it is removed, so the
+    // attempt after that starts from the first byte.
+    QFile::remove(installed());
+    writeFile(part, QByteArray(half.size(), 'x'));
+    m_hub.setBehaviour(FakeModelHub::Behaviour::Serve);
+    EXPECT_EQ(download(), damaged);
+    EXPECT_TRUE(folderEntries(m_root).isEmpty());
+    EXPECT_EQ(download(), QStringLiteral("<no failure>"));
+    EXPECT_TRUE(m_hub.lastRange().empty());
+}
+
+TEST_F(WhisperModelsTest, PartialFilesAreHeldByTheirDownloadAndOrphansReclaimed)
+{
+    auto store = makeStore();
+    QDir().mkpath(m_root);
+    writeFile(installed(), m_body);
+    const QString part = store->partialFile(m_model);
+    const QString orphan = QDir(m_root).filePath(QStringLiteral(".0b6c4f4e-5d1e-4c3a-9a43-1f0f5e7d9c11.part"));
+    const QString heldOrphan = QDir(m_root).filePath(QStringLiteral(".ggml-medium.bin.part"));
+    writeFile(orphan, "left by a killed download");
+    writeFile(heldOrphan, "being written");
+
+    // Another download (its own open of the file, as from another process) holds the partial file.
+    std::optional<FileLock> running = FileLock::acquire(part, O_RDWR | O_CREAT, false);
+    std::optional<FileLock> otherRunning = FileLock::acquire(heldOrphan, O_RDWR, false);
+    ASSERT_TRUE(running && otherRunning);
+    EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->download(QStringLiteral("test"), {})); }),
+              QStringLiteral("这个模型正在另一处下载，请稍后重试。"));
+    EXPECT_EQ(m_hub.requestCount(), 0u);
+
+    // A check reads the folder: only the unheld orphan goes.
+    TestSupport::runTask(store->verifyInstalled(QStringLiteral("test"), {}));
+    EXPECT_EQ(folderEntries(m_root), QStringList({QStringLiteral(".ggml-medium.bin.part"),
+                                                  QStringLiteral(".ggml-test.bin.part"), QStringLiteral("ggml-test.bin")}));
+    running.reset();
+    otherRunning.reset();
+    TestSupport::runTask(store->verifyInstalled(QStringLiteral("test"), {}));
+    EXPECT_EQ(folderEntries(m_root), QStringList({QStringLiteral(".ggml-test.bin.part"), QStringLiteral("ggml-test.bin")}));
+}
+
+TEST_F(WhisperModelsTest, HubAndCloudGoThroughTheSystemProxyAndOllamaNever)
+{
+    // The fake hub doubles as the proxy; the names below resolve nowhere else.
+    qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(m_hub.hub().port()).toUtf8());
+    qunsetenv("no_proxy");
+    auto store = std::make_unique<WhisperModels>(m_root, QList<WhisperModel>{m_model},
+                                                 QUrl(QStringLiteral("http://hub.example.invalid/models/")));
+    TestSupport::runTask(store->download(QStringLiteral("test"), {}));
+    EXPECT_EQ(readAll(installed()), m_body);
+    EXPECT_EQ(m_hub.lastTarget(), "http://hub.example.invalid/models/ggml-test.bin");
+
+    HttpRequest request;
+    request.url = QUrl(QStringLiteral("http://cloud.example.invalid/models/ggml-test.bin"));
+    const HttpResponse answer = TestSupport::runTask(ModelClient::makeSession()->send(request, {}, {}, 1 << 24));
+    EXPECT_EQ(answer.head.status, 200);
+    const std::size_t proxied = m_hub.requestCount();
+    EXPECT_NE(failureOf([&] { TestSupport::runTask(OllamaClient::makeSession()->send(request, {})); }),
+              QStringLiteral("<no failure>"));
+    EXPECT_EQ(m_hub.requestCount(), proxied);
+
+    // Addresses listed in no_proxy are reached directly.
+    qputenv("no_proxy", "cloud.example.invalid");
+    EXPECT_NE(failureOf([&] { TestSupport::runTask(ModelClient::makeSession()->send(request, {})); }),
+              QStringLiteral("<no failure>"));
+    EXPECT_EQ(m_hub.requestCount(), proxied);
 }
 
 TEST_F(WhisperModelsTest, DownloadStateRunsOneDownloadOrCheckAtATime)

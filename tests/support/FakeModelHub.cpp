@@ -49,6 +49,18 @@ void FakeModelHub::setBehaviour(Behaviour behaviour)
     m_behaviour = behaviour;
 }
 
+std::string FakeModelHub::lastRange() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lastRange;
+}
+
+std::string FakeModelHub::lastTarget() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lastTarget;
+}
+
 void FakeModelHub::install()
 {
     m_server->set_keep_alive_max_count(1);
@@ -60,18 +72,33 @@ void FakeModelHub::install()
         }
         response.set_content(m_body, "application/octet-stream");
     });
-    m_server->Get("/models/(.*)", [this](const httplib::Request &request, httplib::Response &response) {
+    m_server->Get("(?:http://[^/]+)?/models/(.*)", [this](const httplib::Request &request, httplib::Response &response) {
         ++m_requests;
         std::lock_guard lock(m_mutex);
+        m_lastRange = request.get_header_value("Range");
+        m_lastTarget = request.path;
         if (request.matches[1] != m_name || m_behaviour == Behaviour::NotFound) {
             response.status = 404;
             response.set_content("Entry not found", "text/plain");
             return;
         }
         switch (m_behaviour) {
-        case Behaviour::Serve:
+        case Behaviour::Serve: // the server cuts out a requested range itself
             response.set_content(m_body, "application/octet-stream");
             return;
+        case Behaviour::IgnoreRange: {
+            response.status = 200;
+            auto whole = std::make_shared<std::string>(m_body);
+            response.set_chunked_content_provider("application/octet-stream",
+                                                  [whole](std::size_t offset, httplib::DataSink &sink) {
+                                                      if (offset < whole->size())
+                                                          sink.write(whole->data() + offset, whole->size() - offset);
+                                                      else
+                                                          sink.done();
+                                                      return true;
+                                                  });
+            return;
+        }
         case Behaviour::ServerError:
             response.status = 500;
             response.set_content(m_body, "application/octet-stream");

@@ -17,7 +17,9 @@ class Server;
 namespace TestSupport {
 
 // A stand-in for the public model hub on 127.0.0.1: it serves model files under "/models/" and
-// can misbehave the ways a real hub or network does.
+// can misbehave the ways a real hub or network does. Like the real hub it answers a range request
+// with 206 and that range (unless told to ignore ranges). It also answers as an HTTP proxy would,
+// to requests naming a whole address ("GET http://host/models/...").
 class FakeModelHub final {
 public:
     enum class Behaviour {
@@ -27,6 +29,7 @@ public:
         Redirect,      // 302 to "/store/<name>", which serves the file
         CloseMidBody,  // declares the full length, sends half, then closes
         StallMidBody,  // sends the first 64 KiB and then nothing until the hub is destroyed
+        IgnoreRange,   // 200 with the whole file even when a range was asked for
     };
 
     FakeModelHub();
@@ -39,6 +42,9 @@ public:
     void setFile(const std::string &name, const QByteArray &body);
     void setBehaviour(Behaviour behaviour);
     std::size_t requestCount() const { return m_requests; }
+    // The Range header and the request target of the last request for a model file.
+    std::string lastRange() const;
+    std::string lastTarget() const;
     // True while a StallMidBody answer is holding its connection open.
     bool stalled() const { return m_stalled > 0; }
 
@@ -51,6 +57,8 @@ private:
     mutable std::mutex m_mutex;
     std::string m_name;
     std::string m_body;
+    std::string m_lastRange;
+    std::string m_lastTarget;
     Behaviour m_behaviour = Behaviour::Serve;
     std::atomic<std::size_t> m_requests{0};
     std::atomic<int> m_stalled{0};
