@@ -185,21 +185,23 @@ struct BuildingFolder {
 // folder gone and starts again under a new id.
 BuildingFolder createBuildingFolder(const NativeLibrary &library)
 {
-    for (int attempt = 0;; ++attempt) {
+    for (int attempt = 1;; ++attempt) {
         const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
         const QString path = library.recordingsFolder() + QLatin1Char('/') + buildingPrefix + id;
         if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0)
             throw SystemError::fromErrno(errno, path);
+        std::optional<FileLock> lock;
         try {
-            std::optional<FileLock> lock = FileLock::acquire(path, O_RDONLY | O_DIRECTORY, true);
-            if (lock->isAt(path))
-                return {id, path, std::move(*lock)};
+            lock = FileLock::acquire(path, O_RDONLY | O_DIRECTORY, true);
         } catch (const SystemError &) {
-            if (attempt >= 3)
+            ::rmdir(QFile::encodeName(path).constData());
+            if (attempt == 4)
                 throw;
             continue;
         }
-        if (attempt >= 3)
+        if (lock->isAt(path))
+            return {id, path, std::move(*lock)};
+        if (attempt == 4)
             throw SystemError::fromErrno(ENOENT, path);
     }
 }
@@ -252,7 +254,7 @@ void NativeLibrary::reclaimAbandonedImports() const
         try {
             const std::optional<FileLock> lock = FileLock::acquire(path, O_RDONLY | O_DIRECTORY, false);
             // Removed while locked, so an import that opens it meanwhile sees it gone.
-            if (lock && lock->isAt(path))
+            if (lock && lock->held() && lock->isAt(path))
                 removeQuietly(path);
         } catch (const SystemError &) {
             // Gone already, or not ours to open: the read goes on without it.

@@ -22,12 +22,16 @@ std::optional<FileLock> FileLock::acquire(const QString &path, int flags, bool w
             return lock;
         if (errno == EWOULDBLOCK && !wait)
             return std::nullopt;
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+            lock.m_held = false;
+            return lock;
+        }
         if (errno != EINTR)
             throw SystemError::fromErrno(errno, path);
     }
 }
 
-FileLock::FileLock(FileLock &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+FileLock::FileLock(FileLock &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)), m_held(other.m_held) {}
 
 FileLock &FileLock::operator=(FileLock &&other) noexcept
 {
@@ -35,6 +39,7 @@ FileLock &FileLock::operator=(FileLock &&other) noexcept
         if (m_fd >= 0)
             ::close(m_fd);
         m_fd = std::exchange(other.m_fd, -1);
+        m_held = other.m_held;
     }
     return *this;
 }

@@ -11,7 +11,8 @@ class FileLock final {
 public:
     // Opens path with the given open(2) flags (O_CLOEXEC and O_NOFOLLOW are added) and locks it.
     // Without wait, returns nothing when the item is held elsewhere. Throws SystemError when the
-    // item cannot be opened.
+    // item cannot be opened. On a file system without locks the item is returned open but not
+    // held (held() false): whoever would remove an item must then leave it alone.
     static std::optional<FileLock> acquire(const QString &path, int flags, bool wait);
 
     FileLock(FileLock &&other) noexcept;
@@ -21,6 +22,7 @@ public:
     ~FileLock();
 
     int fd() const { return m_fd; }
+    bool held() const { return m_held; }
     // The locked item is still the one at path: it was not removed or replaced between the open and
     // the lock (whoever removes a locked kind of item does so while holding the lock).
     bool isAt(const QString &path) const;
@@ -28,4 +30,5 @@ public:
 private:
     explicit FileLock(int fd) : m_fd(fd) {}
     int m_fd = -1;
+    bool m_held = true;
 };

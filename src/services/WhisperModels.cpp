@@ -220,7 +220,7 @@ void WhisperModels::reclaimPartials() const
         const QString path = QDir(m_root).filePath(name);
         try {
             const std::optional<FileLock> lock = FileLock::acquire(path, O_RDONLY, false);
-            if (lock && lock->isAt(path))
+            if (lock && lock->held() && lock->isAt(path))
                 ::unlink(QFile::encodeName(path).constData());
         } catch (const SystemError &) {
             // Gone already or not ours to open: nothing to reclaim.
