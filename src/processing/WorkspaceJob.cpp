@@ -427,14 +427,22 @@ QCoro::Task<> WorkspaceJob::transcribe()
         // A text that arrives after a stop request is discarded.
         JobMessages::checkStop(stop);
 
-        transcript = ChunkSegments::inScript(std::move(transcript), m_language);
-        // The local engine has already retried a looping chunk; whatever still loops is cut down
-        // here, for every engine, and reported.
-        const bool looped = RepeatGuard::loops(transcript);
-        if (looped)
-            transcript = RepeatGuard::collapse(std::move(transcript));
+        // One script, and no loop: the local engine has already retried a looping chunk; whatever
+        // still loops is cut down here, for every engine, and reported. Off the main thread, as a
+        // long answer takes a while.
+        const QString language = m_language;
+        auto tidy = [transcript = std::move(transcript), language]() mutable {
+            ChunkTranscript tidied = ChunkSegments::inScript(std::move(transcript), language);
+            const bool loops = RepeatGuard::loops(tidied);
+            return std::make_pair(loops ? RepeatGuard::collapse(std::move(tidied)) : std::move(tidied), loops);
+        };
+        QCoro::Task<std::pair<ChunkTranscript, bool>> tidying = runInBackground(std::move(tidy));
+        const std::pair<ChunkTranscript, bool> tidied = co_await tidying;
+        const bool looped = tidied.second;
+        ensureAlive();
+        JobMessages::checkStop(stop);
         const double end = std::min(chunkSeconds * double(i + 1), duration);
-        for (Segment &segment : ChunkSegments::place(transcript, start, end))
+        for (Segment &segment : ChunkSegments::place(tidied.first, start, end))
             m_working.segments.push_back(std::move(segment));
         m_working.completedChunks = i + 1;
         co_await save();

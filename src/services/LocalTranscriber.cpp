@@ -169,7 +169,8 @@ QCoro::Task<> supervise(QProcess *process, std::chrono::milliseconds limit, std:
         throw AppFailure(timedOut);
 }
 
-QCoro::Task<ChunkTranscript> runChunk(QByteArray wav, QString executable, QString modelFile,
+// The chunk's transcript, and whether it loops.
+QCoro::Task<std::pair<ChunkTranscript, bool>> runChunk(QByteArray wav, QString executable, QString modelFile,
                                       std::chrono::milliseconds limit, std::stop_token stop, bool retry)
 {
     WorkFolder work;
@@ -192,7 +193,8 @@ QCoro::Task<ChunkTranscript> runChunk(QByteArray wav, QString executable, QStrin
     auto read = [transcript, timed] {
         ChunkTranscript result = ChunkTranscript::whole(readTranscript(transcript));
         result.segments = readSegments(timed);
-        return result;
+        const bool loops = RepeatGuard::loops(result);
+        return std::make_pair(std::move(result), loops);
     };
     co_return co_await runInBackground(std::move(read));
 }
@@ -222,12 +224,13 @@ QCoro::Task<ChunkTranscript> LocalTranscriber::transcribe(QByteArray wav, QStrin
         throw AppFailure(engineMissing);
     const WhisperModel model = co_await models->verifyInstalled(modelID, stop);
     const QString modelFile = models->installedFile(model);
-    QCoro::Task<ChunkTranscript> firstRun = runChunk(wav, executable, modelFile, limit, stop, false);
-    ChunkTranscript first = co_await firstRun;
-    if (!RepeatGuard::loops(first))
-        co_return first;
+    QCoro::Task<std::pair<ChunkTranscript, bool>> firstRun = runChunk(wav, executable, modelFile, limit, stop, false);
+    std::pair<ChunkTranscript, bool> first = co_await firstRun;
+    if (!first.second)
+        co_return std::move(first.first);
     // One more run with settings that break loops; what it returns may still loop, which the job
     // then cuts down and reports.
-    QCoro::Task<ChunkTranscript> retry = runChunk(std::move(wav), executable, modelFile, limit, stop, true);
-    co_return co_await retry;
+    QCoro::Task<std::pair<ChunkTranscript, bool>> retry =
+        runChunk(std::move(wav), executable, modelFile, limit, stop, true);
+    co_return (co_await retry).first;
 }

@@ -102,16 +102,21 @@ bool loops(const ChunkTranscript &transcript)
 QString collapse(const QString &input)
 {
     Text text = codePoints(input.simplified());
-    for (qsizetype period = 1; period <= std::min(longestPhrase, text.size() / 2); ++period) {
-        // Runs are found with white space ignored, as loops are; `at` maps back into the text.
-        Text compact;
-        QList<qsizetype> at;
+    // Runs are found with white space ignored, as loops are; `at` maps back into the text.
+    Text compact;
+    QList<qsizetype> at;
+    auto compactText = [&] {
+        compact.clear();
+        at.clear();
         for (qsizetype i = 0; i < text.size(); ++i) {
             if (!QChar::isSpace(text[i])) {
                 compact.push_back(text[i]);
                 at.push_back(i);
             }
         }
+    };
+    compactText();
+    for (qsizetype period = 1; period <= std::min(longestPhrase, compact.size() / 2); ++period) {
         Text kept;
         qsizetype copied = 0;
         forEachRun(compact, period, 2, [&](const Run &run) {
@@ -126,6 +131,7 @@ QString collapse(const QString &input)
         if (copied > 0) {
             kept.append(text.mid(copied));
             text = std::move(kept);
+            compactText();
         }
     }
     return fromCodePoints(text).simplified();
