@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -27,13 +26,3 @@ struct ChunkTranscript {
 
     friend bool operator==(const ChunkTranscript &, const ChunkTranscript &) = default;
 };
-
-namespace WhisperOutput {
-
-// The segments of whisper-cli's JSON output file ("transcription" items with "offsets" in
-// milliseconds and "text"), trimmed, empty ones dropped. whisper-cli escapes only quotes and
-// backslashes, so raw control characters and broken UTF-8 are tolerated. Anything unreadable
-// gives no segments; the caller then falls back to the plain text output.
-std::vector<TimedText> parse(const QByteArray &json);
-
-} // namespace WhisperOutput

@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "services/RepeatGuard.h"
 #include "services/WhisperModels.h"
+#include "services/WhisperOutput.h"
 
 #include <QCoroProcess>
 #include <QDeadlineTimer>
