@@ -3,7 +3,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliFailure.h"
 #include "cli/CliOutput.h"
-#include "cli/CliServices.h"
+#include "processing/DefaultJobServices.h"
 #include "cli/InterruptWatcher.h"
 #include "platform/Errors.h"
 #include "platform/Localization.h"
@@ -36,7 +36,7 @@ QString format(const QString &key, const QStringList &values)
 
 CliSession::CliSession(bool allowCloudOnce)
     : m_prompts(allowCloudOnce)
-    , m_workspace(std::make_unique<Workspace>(m_library, m_prompts, CliServices::jobServices(), false))
+    , m_workspace(std::make_unique<Workspace>(m_library, m_prompts, DefaultJobServices::jobServices(), false))
 {
 }
 

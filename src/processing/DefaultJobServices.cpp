@@ -1,4 +1,4 @@
-#include "cli/CliServices.h"
+#include "processing/DefaultJobServices.h"
 
 #include "services/KeyVault.h"
 #include "services/LocalTranscriber.h"
@@ -7,7 +7,7 @@
 #include "services/OllamaClient.h"
 #include "services/WhisperModels.h"
 
-namespace CliServices {
+namespace DefaultJobServices {
 
 JobServices jobServices()
 {
@@ -24,4 +24,4 @@ JobServices jobServices()
     return services;
 }
 
-} // namespace CliServices
+} // namespace DefaultJobServices

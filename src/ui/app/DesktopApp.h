@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class AudioController;
+class DesktopPrompts;
+class NativeLibrary;
+class Workspace;
+class WhisperDownloadState;
+
+// The long-lived objects of the desktop program, made once in main() and alive until it quits:
+// the home library store, the desktop's prompts, the Workspace and the AudioController. The view
+// models reach them through current(); tests make their own instances instead.
+class DesktopApp final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DesktopApp)
+
+public:
+    DesktopApp();
+    ~DesktopApp() override;
+
+    // The program's instance (null in tests that build view models on their own objects).
+    static DesktopApp *current();
+
+    Workspace &workspace() { return *m_workspace; }
+    AudioController &audio() { return *m_audio; }
+    WhisperDownloadState &downloads();
+    DesktopPrompts &prompts() { return *m_prompts; }
+
+private:
+    std::unique_ptr<NativeLibrary> m_library;
+    std::unique_ptr<DesktopPrompts> m_prompts;
+    std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<AudioController> m_audio;
+};

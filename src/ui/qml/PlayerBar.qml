@@ -1,0 +1,7 @@
+import QtQuick
+import Hushnote.Ui
+
+Item {
+    signal settingsRequested()
+    implicitHeight: 72
+}

@@ -1,0 +1,6 @@
+import QtQuick
+import Hushnote.Ui
+
+Rectangle {
+    color: Theme.sidebar
+}
