@@ -43,20 +43,28 @@ const Table &table(const QString &language)
     return english;
 }
 
+// ICU transliterators are not thread-safe to share; one per thread and direction keeps lookups
+// lock-free. The original text when ICU has no such transform.
+QString transliterated(const QString &text, bool toTraditional)
+{
+    auto make = [](const char *id) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Transliterator> t(icu::Transliterator::createInstance(id, UTRANS_FORWARD, status));
+        return U_SUCCESS(status) ? std::move(t) : nullptr;
+    };
+    thread_local std::unique_ptr<icu::Transliterator> traditional = make("Hans-Hant");
+    thread_local std::unique_ptr<icu::Transliterator> simplified = make("Hant-Hans");
+    icu::Transliterator *transliterator = toTraditional ? traditional.get() : simplified.get();
+    if (!transliterator)
+        return text;
+    icu::UnicodeString buffer(reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()));
+    transliterator->transliterate(buffer);
+    return QString(reinterpret_cast<const QChar *>(buffer.getBuffer()), buffer.length());
+}
+
 QString toTraditional(const QString &key)
 {
-    // ICU transliterators are not thread-safe to share; one per thread keeps lookups lock-free.
-    thread_local std::unique_ptr<icu::Transliterator> transliterator = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> t(
-            icu::Transliterator::createInstance("Hans-Hant", UTRANS_FORWARD, status));
-        return U_SUCCESS(status) ? std::move(t) : nullptr;
-    }();
-    if (!transliterator)
-        return key;
-    icu::UnicodeString text(reinterpret_cast<const UChar *>(key.utf16()), int32_t(key.size()));
-    transliterator->transliterate(text);
-    const QString converted(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
+    const QString converted = transliterated(key, true);
     return converted.isEmpty() ? key : converted;
 }
 
@@ -112,10 +120,24 @@ QString text(const QString &key, const QString &language)
     return key;
 }
 
+QString storedLanguage()
+{
+    return Preferences::shared().string(QStringLiteral("app.language")).value_or(QStringLiteral("zh-Hans"));
+}
+
+QString inTranscriptScript(const QString &text, const QString &language)
+{
+    switch (AppLanguages::fromRawValue(language)) {
+    case AppLanguage::English: return text;
+    case AppLanguage::Traditional: return transliterated(text, true);
+    case AppLanguage::Chinese: break;
+    }
+    return transliterated(text, false);
+}
+
 } // namespace AppLocalization
 
 QString L(const QString &key)
 {
-    return AppLocalization::text(key, Preferences::shared().string(QStringLiteral("app.language"))
-                                          .value_or(QStringLiteral("zh-Hans")));
+    return AppLocalization::text(key, AppLocalization::storedLanguage());
 }

@@ -30,19 +30,19 @@ std::optional<CloudProvider> cloudProvider(const ModelConfiguration &configurati
     return configuration.asrProvider();
 }
 
-QCoro::Task<QString> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,
+QCoro::Task<ChunkTranscript> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,
                                 std::stop_token stop)
 {
     if (configuration.asrService == QLatin1String("whisper")) {
         if (!services.localTranscribe)
             missingEngine();
-        QCoro::Task<QString> local = services.localTranscribe(std::move(wav), configuration.localASRModel, stop);
+        QCoro::Task<ChunkTranscript> local = services.localTranscribe(std::move(wav), configuration.localASRModel, stop);
         co_return co_await local;
     }
     if (!services.client)
         missingEngine();
     // Every task is made before it is awaited: g++ 12 mishandles copied arguments inside co_await.
-    QCoro::Task<QString> cloud = services.client->transcribe(std::move(wav), std::move(key), configuration, stop);
+    QCoro::Task<ChunkTranscript> cloud = services.client->transcribe(std::move(wav), std::move(key), configuration, stop);
     co_return co_await cloud;
 }
 
@@ -63,3 +63,9 @@ QCoro::Task<QString> summarize(JobServices services, ModelConfiguration configur
 }
 
 } // namespace JobEngines
+
+QCoro::Task<ChunkTranscript> LocalTranscribeFunction::untimed(QCoro::Task<QString> text)
+{
+    QString words = co_await text;
+    co_return ChunkTranscript::whole(std::move(words));
+}

@@ -20,8 +20,8 @@ namespace JobEngines {
 // the setting names no provider.
 std::optional<CloudProvider> cloudProvider(const ModelConfiguration &configuration, bool summary);
 
-// One chunk's text from the local transcriber or the cloud client.
-QCoro::Task<QString> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,
+// One chunk's transcript from the local transcriber or the cloud client.
+QCoro::Task<ChunkTranscript> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,
                                 std::stop_token stop);
 
 // One summary request to Ollama or the cloud client.

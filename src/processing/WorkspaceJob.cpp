@@ -8,6 +8,7 @@
 #include "platform/Async.h"
 #include "platform/Errors.h"
 #include "processing/AudioChunk.h"
+#include "processing/ChunkSegments.h"
 #include "processing/CloudConsent.h"
 #include "processing/JobEngines.h"
 #include "processing/JobMessages.h"
@@ -15,6 +16,7 @@
 #include "processing/SummaryStage.h"
 #include "processing/TranscriptParts.h"
 #include "services/ModelConfiguration.h"
+#include "services/RepeatGuard.h"
 #include "platform/Localization.h"
 
 #include <QCoroSignal>
@@ -88,6 +90,8 @@ private:
     QCoro::Task<> fail(std::exception_ptr error);
     void complete();
     void end();
+    // The notice for chunks whose repeats were cut, with the given message before it.
+    QString withLoopNotice(const QString &message) const;
 
     Workspace &workspace();
     void ensureAlive() const;
@@ -104,6 +108,10 @@ private:
     qint64 m_chunks;
     bool m_summary;
     QString m_key;
+    // The interface language when the job started: recognised text is stored in its script.
+    QString m_language = AppLocalization::storedLanguage();
+    // Where chunks looped and were cut down (clock labels of their starts).
+    QStringList m_loopsCut;
 };
 
 // --- starting -----------------------------------------------------------------------------------
@@ -308,7 +316,17 @@ void WorkspaceJob::complete()
     ws.filter();
     ws.setProgress(1);
     ws.setProgressText(L(QStringLiteral("已完成")));
-    ws.setNotice(m_summary ? L(QStringLiteral("纪要已整理好。")) : L(QStringLiteral("声音已变成文字，可以开始整理纪要了。")));
+    ws.setNotice(withLoopNotice(m_summary ? L(QStringLiteral("纪要已整理好。"))
+                                          : L(QStringLiteral("声音已变成文字，可以开始整理纪要了。"))));
+}
+
+QString WorkspaceJob::withLoopNotice(const QString &message) const
+{
+    if (m_loopsCut.isEmpty())
+        return message;
+    const QString loops = JobMessages::localized(QStringLiteral("%@ 处的转写反复重复同一句话，重复部分只保留了一遍。"),
+                                                 {m_loopsCut.join(L(QStringLiteral("、")))});
+    return message.isEmpty() ? loops : message + QLatin1Char(' ') + loops;
 }
 
 QCoro::Task<> WorkspaceJob::fail(std::exception_ptr error)
@@ -331,12 +349,15 @@ QCoro::Task<> WorkspaceJob::fail(std::exception_ptr error)
         ws.filter();
     }
     if (cancelled) {
-        ws.setNotice(runsLocally() ? L(QStringLiteral("已停止本机任务，原有结果已保留。"))
-                                   : L(QStringLiteral("已停止；完成的内容已保留。正在处理的请求仍可能由供应商计费。")));
+        ws.setNotice(withLoopNotice(runsLocally()
+                                        ? L(QStringLiteral("已停止本机任务，原有结果已保留。"))
+                                        : L(QStringLiteral("已停止；完成的内容已保留。正在处理的请求仍可能由供应商计费。"))));
         if (saveFailure)
             ws.setError(JobMessages::localized(QStringLiteral("进度保存失败：%@"), {describeError(saveFailure)}));
     } else {
         ws.setError(describeError(error));
+        if (!m_loopsCut.isEmpty())
+            ws.setNotice(withLoopNotice({}));
     }
     ws.setProgressText(L(QStringLiteral("已暂停")));
 }
@@ -399,21 +420,34 @@ QCoro::Task<> WorkspaceJob::transcribe()
         QByteArray wav = co_await decoding;
         ensureAlive();
         JobMessages::checkStop(stop);
-        QCoro::Task<QString> transcribing =
+        QCoro::Task<ChunkTranscript> transcribing =
             JobEngines::transcribe(m_services, m_configuration, m_key, std::move(wav), stop);
-        QString text = co_await transcribing;
+        ChunkTranscript transcript = co_await transcribing;
         ensureAlive();
         // A text that arrives after a stop request is discarded.
         JobMessages::checkStop(stop);
 
-        Segment segment;
-        segment.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        segment.start = start;
-        segment.end = std::min(chunkSeconds * double(i + 1), duration);
-        segment.text = std::move(text);
-        m_working.segments.push_back(std::move(segment));
+        // One script, and no loop: the local engine has already retried a looping chunk; whatever
+        // still loops is cut down here, for every engine, and reported. Off the main thread, as a
+        // long answer takes a while.
+        const QString language = m_language;
+        auto tidy = [transcript = std::move(transcript), language]() mutable {
+            ChunkTranscript tidied = ChunkSegments::inScript(std::move(transcript), language);
+            const bool loops = RepeatGuard::loops(tidied);
+            return std::make_pair(loops ? RepeatGuard::collapse(std::move(tidied)) : std::move(tidied), loops);
+        };
+        QCoro::Task<std::pair<ChunkTranscript, bool>> tidying = runInBackground(std::move(tidy));
+        const std::pair<ChunkTranscript, bool> tidied = co_await tidying;
+        const bool looped = tidied.second;
+        ensureAlive();
+        JobMessages::checkStop(stop);
+        const double end = std::min(chunkSeconds * double(i + 1), duration);
+        for (Segment &segment : ChunkSegments::place(tidied.first, start, end))
+            m_working.segments.push_back(std::move(segment));
         m_working.completedChunks = i + 1;
         co_await save();
+        if (looped)
+            m_loopsCut << timeLabel(start);
     }
     m_working.status = QStringLiteral("transcribed");
     co_await save();

@@ -3,7 +3,9 @@
 #include "platform/AppPaths.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
+#include "services/RepeatGuard.h"
 #include "services/WhisperModels.h"
+#include "services/WhisperOutput.h"
 
 #include <QCoroProcess>
 #include <QDeadlineTimer>
@@ -85,13 +87,40 @@ QString readTranscript(const QString &path)
     return trimmed;
 }
 
-void configure(QProcess &process, const QString &executable, const QString &modelFile, const WorkFolder &work)
+// The engine's own segments with their times, when its JSON output is there and readable.
+std::vector<TimedText> readSegments(const QString &path)
+{
+    QFile file(path);
+    if (file.size() >= LocalTranscriber::outputLimit || !file.open(QIODevice::ReadOnly))
+        return {};
+    return WhisperOutput::parse(file.readAll());
+}
+
+// Settings against repetition loops. Every run suppresses non-speech tokens ("[音乐]", "♪"),
+// which whisper otherwise writes over music and silence and then keeps repeating, and judges a
+// decode as failed a little sooner than whisper's default entropy threshold (2.4), so its own
+// temperature fallback breaks a loop that is forming. A retry after a loop also keeps no
+// earlier text as context (so the second 30-second window cannot copy the first), is stricter
+// still, and starts sampling above temperature 0 so it does not walk the same path again.
+QStringList loopArguments(bool retry)
+{
+    QStringList arguments{QStringLiteral("-oj"), QStringLiteral("-sns"), QStringLiteral("-et")};
+    if (!retry)
+        return arguments << QStringLiteral("2.6");
+    return arguments << QStringLiteral("2.8") << QStringLiteral("-mc") << QStringLiteral("0") << QStringLiteral("-tp")
+                     << QStringLiteral("0.2");
+}
+
+void configure(QProcess &process, const QString &executable, const QString &modelFile, const WorkFolder &work,
+               bool retry)
 {
     process.setProgram(executable);
     process.setWorkingDirectory(QFileInfo(executable).absolutePath());
-    process.setArguments({QStringLiteral("-m"), modelFile, QStringLiteral("-f"), work.file(QStringLiteral("audio.wav")),
-                          QStringLiteral("-l"), QStringLiteral("auto"), QStringLiteral("-otxt"), QStringLiteral("-of"),
-                          work.file(QStringLiteral("transcript")), QStringLiteral("-np")});
+    process.setArguments(QStringList{QStringLiteral("-m"), modelFile, QStringLiteral("-f"),
+                                     work.file(QStringLiteral("audio.wav")), QStringLiteral("-l"), QStringLiteral("auto"),
+                                     QStringLiteral("-otxt"), QStringLiteral("-of"), work.file(QStringLiteral("transcript")),
+                                     QStringLiteral("-np")}
+                         + loopArguments(retry));
     // A backend path inherited from elsewhere would make whisper-cli load foreign code.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("GGML_BACKEND_PATH"));
@@ -141,8 +170,9 @@ QCoro::Task<> supervise(QProcess *process, std::chrono::milliseconds limit, std:
         throw AppFailure(timedOut);
 }
 
-QCoro::Task<QString> runChunk(QByteArray wav, QString executable, QString modelFile,
-                              std::chrono::milliseconds limit, std::stop_token stop)
+// The chunk's transcript, and whether it loops.
+QCoro::Task<std::pair<ChunkTranscript, bool>> runChunk(QByteArray wav, QString executable, QString modelFile,
+                                      std::chrono::milliseconds limit, std::stop_token stop, bool retry)
 {
     WorkFolder work;
     const QString folder = work.path();
@@ -152,7 +182,7 @@ QCoro::Task<QString> runChunk(QByteArray wav, QString executable, QString modelF
     co_await runInBackground(std::move(prepareFolder));
 
     QProcess process;
-    configure(process, executable, modelFile, work);
+    configure(process, executable, modelFile, work, retry);
     if (stop.stop_requested())
         throw Cancelled();
     co_await supervise(&process, limit, stop);
@@ -160,7 +190,13 @@ QCoro::Task<QString> runChunk(QByteArray wav, QString executable, QString modelF
         throw AppFailure(engineFailed);
 
     const QString transcript = work.file(QStringLiteral("transcript.txt"));
-    auto read = [transcript] { return readTranscript(transcript); };
+    const QString timed = work.file(QStringLiteral("transcript.json"));
+    auto read = [transcript, timed] {
+        ChunkTranscript result = ChunkTranscript::whole(readTranscript(transcript));
+        result.segments = readSegments(timed);
+        const bool loops = RepeatGuard::loops(result);
+        return std::make_pair(std::move(result), loops);
+    };
     co_return co_await runInBackground(std::move(read));
 }
 
@@ -177,7 +213,7 @@ QString LocalTranscriber::defaultExecutable()
     return QDir(AppPaths::helpersFolder()).filePath(QStringLiteral("whisper/whisper-cli"));
 }
 
-QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, QString modelID, std::stop_token stop)
+QCoro::Task<ChunkTranscript> LocalTranscriber::transcribe(QByteArray wav, QString modelID, std::stop_token stop)
 {
     // Everything this call needs is copied first, so the transcriber may go away while it runs.
     WhisperModels *models = m_models;
@@ -189,5 +225,13 @@ QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, QString modelI
         throw AppFailure(engineMissing);
     const WhisperModel model = co_await models->verifyInstalled(modelID, stop);
     const QString modelFile = models->installedFile(model);
-    co_return co_await runChunk(std::move(wav), executable, modelFile, limit, stop);
+    QCoro::Task<std::pair<ChunkTranscript, bool>> firstRun = runChunk(wav, executable, modelFile, limit, stop, false);
+    std::pair<ChunkTranscript, bool> first = co_await firstRun;
+    if (!first.second)
+        co_return std::move(first.first);
+    // One more run with settings that break loops; what it returns may still loop, which the job
+    // then cuts down and reports.
+    QCoro::Task<std::pair<ChunkTranscript, bool>> retry =
+        runChunk(std::move(wav), executable, modelFile, limit, stop, true);
+    co_return (co_await retry).first;
 }

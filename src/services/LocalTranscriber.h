@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include "services/ChunkTranscript.h"
+
 #include <QCoroTask>
 #include <QString>
 
@@ -24,10 +26,11 @@ public:
     // How long one chunk may run before whisper-cli is killed; 30 minutes unless changed.
     void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit = limit; }
 
-    // The recognised text of the chunk, trimmed, never empty. The model file is verified in full
-    // before every chunk, so a file damaged after installation is never used. A stop kills
-    // whisper-cli within about 100 ms and ends with Cancelled.
-    QCoro::Task<QString> transcribe(QByteArray wav, QString modelID, std::stop_token stop = {});
+    // The recognised text of the chunk, trimmed, never empty, with whisper's own timed segments.
+    // A chunk whose text loops is run once more with settings that break loops. The model file is
+    // verified in full before every chunk, so a file damaged after installation is never used. A
+    // stop kills whisper-cli within about 100 ms and ends with Cancelled.
+    QCoro::Task<ChunkTranscript> transcribe(QByteArray wav, QString modelID, std::stop_token stop = {});
 
 private:
     WhisperModels *m_models;

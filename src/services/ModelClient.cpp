@@ -175,15 +175,16 @@ QString ModelClient::parse(const QByteArray &body)
     return content;
 }
 
-QByteArray ModelClient::multipartBody(const QByteArray &boundary, const QString &model, bool withResponseFormat,
-                                      const QByteArray &wav)
+QByteArray ModelClient::multipartBody(const QByteArray &boundary, const QString &model,
+                                      const QByteArray &responseFormat, const QByteArray &wav)
 {
     QByteArray body;
     body.reserve(wav.size() + 512);
     body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"model\"\r\n\r\n" + model.toUtf8()
         + "\r\n";
-    if (withResponseFormat)
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"response_format\"\r\n\r\njson\r\n";
+    if (!responseFormat.isEmpty())
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"response_format\"\r\n\r\n"
+            + responseFormat + "\r\n";
     body += "--" + boundary
         + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"audio.wav\"\r\nContent-Type: audio/wav\r\n\r\n";
     body += wav;
@@ -232,7 +233,26 @@ QCoro::Task<QString> ModelClient::complete(QUrl url, QString key, QJsonObject bo
     return completeOn(m_session, std::move(url), std::move(key), std::move(body), std::move(stop));
 }
 
-QCoro::Task<QString> ModelClient::transcribe(QByteArray wav, QString key, ModelConfiguration configuration,
+std::optional<ChunkTranscript> ModelClient::transcriptOf(const QByteArray &body)
+{
+    const auto object = jsonObject(body);
+    const QJsonValue text = object ? object->value(QStringLiteral("text")) : QJsonValue();
+    if (!text.isString() || text.toString().trimmed().isEmpty())
+        return std::nullopt;
+    ChunkTranscript transcript = ChunkTranscript::whole(text.toString());
+    // whisper-1's verbose answer: {"segments": [{"start": 0.0, "end": 4.2, "text": " ..."}, ...]}.
+    for (const QJsonValue &entry : object->value(QStringLiteral("segments")).toArray()) {
+        const QJsonObject segment = entry.toObject();
+        const QJsonValue start = segment.value(QStringLiteral("start"));
+        const QJsonValue end = segment.value(QStringLiteral("end"));
+        const QString words = segment.value(QStringLiteral("text")).toString().trimmed();
+        if (start.isDouble() && end.isDouble() && !words.isEmpty())
+            transcript.segments.push_back({start.toDouble(), end.toDouble(), words});
+    }
+    return transcript;
+}
+
+QCoro::Task<ChunkTranscript> ModelClient::transcribe(QByteArray wav, QString key, ModelConfiguration configuration,
                                              std::stop_token stop) const
 {
     const std::optional<CloudProvider> provider = configuration.asrProvider();
@@ -241,12 +261,13 @@ QCoro::Task<QString> ModelClient::transcribe(QByteArray wav, QString key, ModelC
     if (provider->isQwen()) {
         const QJsonObject body = dashScopeTranscriptionBody(configuration.asrModel, wav);
         const QUrl url = provider->requestURL(QStringLiteral("chat/completions"));
-        co_return co_await completeOn(m_session, url, std::move(key), body, std::move(stop));
+        QString text = co_await completeOn(m_session, url, std::move(key), body, std::move(stop));
+        co_return ChunkTranscript::whole(std::move(text));
     }
     co_return co_await upload(*provider, std::move(wav), std::move(key), configuration.asrModel, std::move(stop));
 }
 
-QCoro::Task<QString> ModelClient::upload(CloudProvider provider, QByteArray wav, QString key, QString model,
+QCoro::Task<ChunkTranscript> ModelClient::upload(CloudProvider provider, QByteArray wav, QString key, QString model,
                                          std::stop_token stop) const
 {
     const std::shared_ptr<HttpSession> session = m_session;
@@ -258,18 +279,22 @@ QCoro::Task<QString> ModelClient::upload(CloudProvider provider, QByteArray wav,
                                                                       : QStringLiteral("audio/transcriptions"));
     request.headers = {{"Authorization", bearer(key)},
                        {"Content-Type", "multipart/form-data; boundary=" + boundary}};
-    request.body = multipartBody(boundary, model, provider == CloudProvider::openai, wav);
+    // whisper-1 times its segments when asked for the verbose answer; the newer OpenAI models
+    // only know the plain one.
+    const QByteArray format = provider != CloudProvider::openai ? QByteArray()
+        : model == QLatin1String("whisper-1")                   ? QByteArray("verbose_json")
+                                                                : QByteArray("json");
+    request.body = multipartBody(boundary, model, format, wav);
     request.timeout = kRequestTimeout;
     wav.clear(); // the body holds the only copy we need while the upload runs
 
     const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop);
     throwIfStopped(stop);
     validateResponse(response.head);
-    const auto object = jsonObject(response.body);
-    const QJsonValue text = object ? object->value(QStringLiteral("text")) : QJsonValue();
-    if (!text.isString() || text.toString().trimmed().isEmpty())
+    std::optional<ChunkTranscript> transcript = transcriptOf(response.body);
+    if (!transcript)
         throw AppFailure(QStringLiteral("模型返回空内容或无效转写，未保存为成功。"));
-    co_return text.toString();
+    co_return std::move(*transcript);
 }
 
 QCoro::Task<QString> ModelClient::summarize(QString text, QString key, ModelConfiguration configuration,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/HttpSession.h"
+#include "services/ChunkTranscript.h"
 #include "services/CloudProvider.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QCoroTask>
 
 #include <memory>
+#include <optional>
 #include <stop_token>
 
 struct ModelConfiguration;
@@ -30,8 +32,9 @@ public:
 
     const std::shared_ptr<HttpSession> &session() const { return m_session; }
 
-    // The recognised text of one chunk, exactly as the service sent it.
-    QCoro::Task<QString> transcribe(QByteArray wav, QString key, ModelConfiguration configuration,
+    // The recognised text of one chunk, exactly as the service sent it, with its timed segments
+    // where the service gives them (OpenAI's whisper-1).
+    QCoro::Task<ChunkTranscript> transcribe(QByteArray wav, QString key, ModelConfiguration configuration,
                                     std::stop_token stop = {}) const;
     // One summary step: `text` under the system prompt of the preferences. The reply untrimmed.
     QCoro::Task<QString> summarize(QString text, QString key, ModelConfiguration configuration, bool merging,
@@ -49,9 +52,13 @@ public:
     static void validateResponse(const HttpResponseHead &head);
     // The content of a chat completion, or the AppFailure that explains why there is none.
     static QString parse(const QByteArray &body);
-    // The multipart/form-data body of an OpenAI or Grok upload.
-    static QByteArray multipartBody(const QByteArray &boundary, const QString &model, bool withResponseFormat,
+    // The multipart/form-data body of an OpenAI or Grok upload; no "response_format" part when
+    // responseFormat is empty.
+    static QByteArray multipartBody(const QByteArray &boundary, const QString &model, const QByteArray &responseFormat,
                                     const QByteArray &wav);
+    // The transcript of an upload's answer: "text" (required, not blank) and, when present,
+    // "segments" with "start", "end" in seconds and "text". Absent when there is no usable text.
+    static std::optional<ChunkTranscript> transcriptOf(const QByteArray &body);
     // The JSON body of a DashScope transcription: the WAV inline as a Base64 data URL.
     static QJsonObject dashScopeTranscriptionBody(const QString &model, const QByteArray &wav);
     // The JSON body of a summary request, with the provider's own switches.
@@ -59,7 +66,7 @@ public:
                                    const QString &text);
 
 private:
-    QCoro::Task<QString> upload(CloudProvider provider, QByteArray wav, QString key, QString model,
+    QCoro::Task<ChunkTranscript> upload(CloudProvider provider, QByteArray wav, QString key, QString model,
                                 std::stop_token stop) const;
 
     std::shared_ptr<HttpSession> m_session;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/ChunkTranscript.h"
+
 #include <QByteArray>
 #include <QCoroTask>
 #include <QString>
@@ -9,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <stop_token>
+#include <type_traits>
 #include <utility>
 
 class ModelClient;
@@ -17,34 +20,50 @@ struct ModelConfiguration;
 
 // Local transcription of one WAV chunk with the given model id. The stop token reaches the child
 // process so a stopped job does not wait for the chunk to finish; a callable without the token is
-// accepted too (it then runs the chunk to its end and the job drops the text).
+// accepted too (it then runs the chunk to its end and the job drops the text). A callable that
+// gives plain text instead of a ChunkTranscript makes one untimed stretch of it.
 class LocalTranscribeFunction {
 public:
-    using Full = std::function<QCoro::Task<QString>(QByteArray wav, QString modelID, std::stop_token stop)>;
+    using Full = std::function<QCoro::Task<ChunkTranscript>(QByteArray wav, QString modelID, std::stop_token stop)>;
 
     LocalTranscribeFunction() = default;
     template<typename F>
         requires std::invocable<F &, QByteArray, QString, std::stop_token>
-    LocalTranscribeFunction(F function) : m_function(std::move(function))
+    LocalTranscribeFunction(F function) : m_function(timed(std::move(function)))
     {
     }
     template<typename F>
         requires(!std::invocable<F &, QByteArray, QString, std::stop_token>
                  && std::invocable<F &, QByteArray, QString>)
     LocalTranscribeFunction(F function)
-        : m_function([function = std::move(function)](QByteArray wav, QString modelID, std::stop_token) mutable {
+        : m_function(timed([function = std::move(function)](QByteArray wav, QString modelID, std::stop_token) mutable {
               return function(std::move(wav), std::move(modelID));
-          })
+          }))
     {
     }
 
     explicit operator bool() const { return bool(m_function); }
-    QCoro::Task<QString> operator()(QByteArray wav, QString modelID, std::stop_token stop = {}) const
+    QCoro::Task<ChunkTranscript> operator()(QByteArray wav, QString modelID, std::stop_token stop = {}) const
     {
         return m_function(std::move(wav), std::move(modelID), std::move(stop));
     }
 
 private:
+    static QCoro::Task<ChunkTranscript> untimed(QCoro::Task<QString> text);
+
+    template<typename F>
+    static Full timed(F function)
+    {
+        using Result = std::invoke_result_t<F &, QByteArray, QString, std::stop_token>;
+        if constexpr (std::is_same_v<Result, QCoro::Task<QString>>) {
+            return [function = std::move(function)](QByteArray wav, QString modelID, std::stop_token stop) mutable {
+                return untimed(function(std::move(wav), std::move(modelID), std::move(stop)));
+            };
+        } else {
+            return Full(std::move(function));
+        }
+    }
+
     Full m_function;
 };
 

@@ -20,6 +20,14 @@ TEST(Localization, FallsBackByLanguage)
     EXPECT_EQ(AppLocalization::text(missing, QStringLiteral("fr")), missing);
 }
 
+TEST(Localization, TranscriptsComeInTheInterfaceLanguagesScript)
+{
+    const QString mixed = QStringLiteral("这是一個測試，我们開會 OK");
+    EXPECT_EQ(AppLocalization::inTranscriptScript(mixed, QStringLiteral("zh-Hans")), QStringLiteral("这是一个测试，我们开会 OK"));
+    EXPECT_EQ(AppLocalization::inTranscriptScript(mixed, QStringLiteral("zh-Hant")), QStringLiteral("這是一個測試，我們開會 OK"));
+    EXPECT_EQ(AppLocalization::inTranscriptScript(mixed, QStringLiteral("en")), mixed);
+}
+
 TEST(Localization, AppFailureDescribesItselfInTheStoredLanguage)
 {
     const AppFailure failure(QStringLiteral("资料库包含不安全的链接。"));

@@ -68,8 +68,11 @@ public:
             auto it = keys.find(account);
             co_return it == keys.end() ? std::nullopt : std::optional<QString>(it->second);
         };
-        services.localTranscribe = [this](QByteArray wav, QString model, std::stop_token stop) {
-            return transcribe(std::move(wav), std::move(model), std::move(stop));
+        services.localTranscribe = [this](QByteArray wav, QString model,
+                                          std::stop_token stop) -> QCoro::Task<ChunkTranscript> {
+            if (timedTranscribe)
+                co_return co_await timedTranscribe(std::move(wav), std::move(model), std::move(stop));
+            co_return ChunkTranscript::whole(co_await transcribe(std::move(wav), std::move(model), std::move(stop)));
         };
         services.client = std::make_shared<ModelClient>();
         services.ollama = std::make_shared<OllamaClient>();
@@ -139,6 +142,8 @@ public:
     FakePrompts prompts;
     JobServices services;
     Transcribe transcribe;
+    // When set, the engine instead of `transcribe`, with timed segments.
+    LocalTranscribeFunction timedTranscribe;
     std::function<void(int call)> onChunk;
     std::vector<qsizetype> wavSizes;
     std::unique_ptr<Workspace> workspace;

@@ -1,8 +1,15 @@
 #include "processing/JobFixture.h"
 
 #include "platform/Localization.h"
+#include "platform/Preferences.h"
+#include "services/LocalTranscriber.h"
+#include "services/WhisperModels.h"
+#include "support/ServicesTestHelpers.h"
 
 #include <QCoroTimer>
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 
 using JobTest::Fixture;
@@ -293,4 +300,71 @@ TEST(JobTranscription, AWorkspaceClosedDuringAJobLeavesAResumableNote)
     const Recording stored = f.onDisk(note.id);
     EXPECT_EQ(stored.completedChunks, 1);
     EXPECT_EQ(stored.segments.size(), 1u);
+}
+
+TEST(JobTranscription, StoresTheEnginesSentencesInOneScriptAndCutsLoops)
+{
+    // whisper-cli's stand-in behind the real local transcriber, with a verified model to use.
+    QTemporaryDir answers;
+    qputenv("FAKE_WHISPER_ANSWERS", QFile::encodeName(answers.path()));
+    const QByteArray modelBytes("model");
+    Fixture f;
+    WhisperModels models(answers.filePath(QStringLiteral("models")),
+                         {WhisperModel{f.configuration.localASRModel, QStringLiteral("Test"), modelBytes.size(),
+                                       QString::fromLatin1(QCryptographicHash::hash(modelBytes, QCryptographicHash::Sha256).toHex())}},
+                         QUrl());
+    QDir().mkpath(models.root());
+    ServicesTest::writeFile(models.installedFile(models.catalogue().first()), modelBytes);
+    LocalTranscriber transcriber(models, QStringLiteral(HUSHNOTE_SOURCE_DIR "/tests/support/fake-whisper-cli"));
+    f.timedTranscribe = [&](QByteArray wav, QString model, std::stop_token stop) {
+        return transcriber.transcribe(std::move(wav), std::move(model), std::move(stop));
+    };
+    auto answer = [&](const QString &name, const QList<std::tuple<int, int, QString>> &items) {
+        QJsonArray transcription;
+        for (const auto &[from, to, text] : items)
+            transcription.append(QJsonObject{{"offsets", QJsonObject{{"from", from}, {"to", to}}}, {"text", text}});
+        ServicesTest::writeFile(answers.filePath(name), QJsonDocument(QJsonObject{{"transcription", transcription}}).toJson());
+    };
+    Preferences::shared().setString(QStringLiteral("app.language"), QStringLiteral("zh-Hant"));
+
+    // Three chunks: 0-60, 60-120, 120-150. Each gets two sentences (a blank one dropped), the
+    // second timed past the chunk's end; the job is stopped before the third chunk.
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 150, 8000, 1));
+    answer(QStringLiteral("answer.json"), {{0, 2500, QStringLiteral(" 第一句。")}, {2500, 2600, QStringLiteral(" ")},
+                                           {2600, 70000, QStringLiteral(" 这是一個测试")}});
+    const QMetaObject::Connection stopper = QObject::connect(f.workspace.get(), &Workspace::progressChanged, [&] {
+        if (f.workspace->progress() > 0.6)
+            f.workspace->stopJob();
+    });
+    f.runJob(false);
+    Recording stored = f.onDisk(note.id);
+    EXPECT_EQ(stored.completedChunks, 2);
+    std::vector<std::tuple<double, double, QString>> times;
+    for (const Segment &segment : stored.segments)
+        times.emplace_back(segment.start, segment.end, segment.text);
+    EXPECT_EQ(times, (std::vector<std::tuple<double, double, QString>>{{0, 2.5, QStringLiteral("第一句。")},
+                                                                      {2.6, 60, QStringLiteral("這是一個測試")},
+                                                                      {60, 62.5, QStringLiteral("第一句。")},
+                                                                      {60 + 2.6, 120, QStringLiteral("這是一個測試")}}));
+
+    // The last chunk loops, and still loops when retried: it is cut down to once and reported.
+    QObject::disconnect(stopper);
+    QList<std::tuple<int, int, QString>> loop;
+    for (int i = 0; i < 12; ++i)
+        loop.append({i * 1000, i * 1000 + 1000, QStringLiteral("谢谢大家观看。")});
+    answer(QStringLiteral("answer.json"), loop);
+    answer(QStringLiteral("retry.json"), loop);
+    f.runJob(false);
+    stored = f.onDisk(note.id);
+    EXPECT_EQ(stored.completedChunks, 3);
+    ASSERT_EQ(stored.segments.size(), 5u);
+    EXPECT_EQ(stored.segments[4].text, QStringLiteral("謝謝大家觀看。"));
+    EXPECT_EQ(stored.segments[4].start, 120);
+    EXPECT_EQ(stored.segments[4].end, 132);
+    EXPECT_TRUE(f.workspace->notice().value_or(QString()).endsWith(QStringLiteral("02:00 處的轉寫反覆重複同一句話，重複部分只保留了一遍。")))
+        << f.workspace->notice().value_or(QString()).toStdString();
+    EXPECT_EQ(QString::fromUtf8(ServicesTest::readAll(answers.filePath(QStringLiteral("calls")))).count(u'\n'), 4);
+
+    Preferences::shared().remove(QStringLiteral("app.language"));
+    qunsetenv("FAKE_WHISPER_ANSWERS");
 }

@@ -79,7 +79,7 @@ TEST_F(ModelClientTest, DashScopeTranscriptionCarriesTheAudioInlineAsABase64Data
     ASSERT_GT(wav.size(), 30000);
 
     const QString text = runTask(client.transcribe(
-        wav, kKey, configured(CloudProvider::qwenSingapore, QStringLiteral("qwen3-asr-flash"), false)));
+        wav, kKey, configured(CloudProvider::qwenSingapore, QStringLiteral("qwen3-asr-flash"), false))).text;
     EXPECT_EQ(text, QStringLiteral("  你好，世界\n")); // exactly as sent, not trimmed
 
     const auto requests = dashscope.requestsTo("chat/completions");
@@ -114,10 +114,10 @@ TEST_F(ModelClientTest, OpenAIAndGrokUploadTheExactMultipartBody)
     openai.enqueueTranscript(QStringLiteral(" hello there "));
     openai.enqueueTranscript(QStringLiteral("grok words"), "stt");
 
-    EXPECT_EQ(runTask(client.transcribe(wav, kKey, configured(CloudProvider::openai, QStringLiteral("gpt-4o-transcribe"), false))),
+    EXPECT_EQ(runTask(client.transcribe(wav, kKey, configured(CloudProvider::openai, QStringLiteral("gpt-4o-transcribe"), false))).text,
               QStringLiteral(" hello there "));
     EXPECT_EQ(runTask(client.transcribe(wav, kKey,
-                                        configured(CloudProvider::grok, QStringLiteral("grok-voice-transcribe-2.0"), false))),
+                                        configured(CloudProvider::grok, QStringLiteral("grok-voice-transcribe-2.0"), false))).text,
               QStringLiteral("grok words"));
 
     const QRegularExpression boundaryForm(QStringLiteral(
@@ -145,6 +145,27 @@ TEST_F(ModelClientTest, OpenAIAndGrokUploadTheExactMultipartBody)
     expectUpload(grokRequests[0], "grok-voice-transcribe-2.0", false);
     EXPECT_NE(openaiRequests[0].header("Content-Type"), grokRequests[0].header("Content-Type"))
         << "each upload needs a fresh boundary";
+}
+
+TEST_F(ModelClientTest, WhisperOneAsksForTimedSegments)
+{
+    aim(CloudProvider::openai, openai);
+    // As OpenAI answers verbose_json; a blank or untimed segment is left out.
+    const QJsonArray segments{QJsonObject{{"id", 0}, {"start", 0.0}, {"end", 3.5}, {"text", " 第一句。"}},
+                              QJsonObject{{"id", 1}, {"start", 3.5}, {"end", 4.0}, {"text", "  "}},
+                              QJsonObject{{"id", 2}, {"text", " 没有时间"}},
+                              QJsonObject{{"id", 3}, {"start", 4.0}, {"end", 9.25}, {"text", " 第二句。"}}};
+    openai.enqueueAnswer("audio/transcriptions",
+                         CannedResponse::json(QJsonObject{{"task", "transcribe"}, {"language", "chinese"},
+                                                          {"text", "第一句。第二句。"}, {"segments", segments}}));
+    const ChunkTranscript transcript =
+        runTask(client.transcribe(realWav(), kKey, configured(CloudProvider::openai, "whisper-1", false)));
+    EXPECT_EQ(transcript.text, QStringLiteral("第一句。第二句。"));
+    EXPECT_EQ(transcript.segments, (std::vector<TimedText>{{0, 3.5, QStringLiteral("第一句。")},
+                                                           {4, 9.25, QStringLiteral("第二句。")}}));
+    const auto requests = openai.requestsTo("audio/transcriptions");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].bodyBytes().contains("name=\"response_format\"\r\n\r\nverbose_json\r\n"));
 }
 
 TEST_F(ModelClientTest, TranscriptionFailuresSaveNothingAsASuccess)
