@@ -1,6 +1,7 @@
 #include "DesktopApp.h"
 
 #include "DesktopPrompts.h"
+#include "QmlForeignTypes.h"
 #include "library/NativeLibrary.h"
 #include "playback/AudioController.h"
 #include "processing/DefaultJobServices.h"
@@ -18,11 +19,13 @@ DesktopApp::DesktopApp()
     , m_audio(std::make_unique<AudioController>())
 {
     currentApp = this;
+    QmlInstances::set({m_workspace.get(), m_audio.get(), &downloads()});
 }
 
 DesktopApp::~DesktopApp()
 {
     currentApp = nullptr;
+    QmlInstances::set({});
 }
 
 DesktopApp *DesktopApp::current()
