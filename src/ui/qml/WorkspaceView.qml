@@ -43,9 +43,12 @@ Item {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 viewState: viewState
+                workspace: AppWorkspace
+                audio: AppAudio
             }
             PlayerBar {
                 Layout.fillWidth: true
+                audio: AppAudio
                 onSettingsRequested: root.settingsRequested()
             }
         }

@@ -1,0 +1,76 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls.Basic
+import Hushnote.Ui
+
+// The transcript as a lazily built list over the segment model. It follows the play head: when
+// the active row changes, the list glides it into view in 0.3 s; when playback ends nothing is
+// highlighted and the list stays where it is.
+ListView {
+    id: list
+    required property var rows
+    // The row being heard, -1 for none.
+    required property int activeRow
+    property bool available: false
+    property string query
+    signal playRequested(int row)
+
+    model: rows
+    clip: true
+    reuseItems: false
+    boundsBehavior: Flickable.StopAtBounds
+    spacing: 2
+    cacheBuffer: 600
+    ScrollBar.vertical: ScrollBar {}
+    Accessible.role: Accessible.List
+
+    delegate: TranscriptRow {
+        width: ListView.view.width - Theme.spacing
+        available: list.available
+        query: list.query
+        onPlayRequested: row => list.playRequested(row)
+    }
+
+    footer: Text {
+        width: ListView.view.width
+        topPadding: Theme.spacingHuge
+        bottomPadding: Theme.spacingHuge
+        horizontalAlignment: Text.AlignHCenter
+        text: Strings.t("—  对话暂告一段落  —")
+        color: Theme.muted
+        opacity: Theme.closingOpacity
+        font.pixelSize: Theme.eyebrowFontSize
+        font.letterSpacing: 2
+    }
+
+    NumberAnimation {
+        id: glide
+        target: list
+        property: "contentY"
+        duration: Theme.reduceMotion ? 0 : Theme.followDuration
+        easing.type: Easing.InOutQuad
+    }
+
+    // Where the list would have to be for the row to be in view, reached by an animation.
+    function follow(row) {
+        if (row < 0 || row >= count)
+            return
+        const from = contentY
+        positionViewAtIndex(row, ListView.Contain)
+        const to = contentY
+        if (Math.abs(to - from) < 0.5)
+            return
+        contentY = from
+        glide.stop()
+        glide.from = from
+        glide.to = to
+        glide.start()
+    }
+    onActiveRowChanged: follow(activeRow)
+
+    // Opened from a search: start at the first segment that matches.
+    function showRow(row) {
+        if (row >= 0 && row < count)
+            positionViewAtIndex(row, ListView.Beginning)
+    }
+}
