@@ -9,6 +9,12 @@ Item {
     required property QtObject viewState
     required property QtObject workspace
     required property QtObject audio
+    objectName: "documentArea"
+
+    // Shows the transcript (false) or the summary (true).
+    function showTab(summary) {
+        root.viewState.showSummary = summary
+    }
 
     // Opens the editor on the selected note, on the tab being shown.
     function openEditor() {

@@ -91,6 +91,12 @@ Popup {
             font.pixelSize: Theme.fontSize
         }
 
+        SpeakerRenameControl {
+            Layout.fillWidth: true
+            visible: !sheet.draft.summaryMode && sheet.draft.hasSegments
+            draft: sheet.draft
+        }
+
         ListView {
             objectName: "segmentEditors"
             Layout.fillWidth: true
@@ -101,10 +107,6 @@ Popup {
             spacing: Theme.spacing
             model: visible ? sheet.draft.segments : null
             ScrollBar.vertical: ScrollBar {}
-            header: SpeakerRenameControl {
-                width: ListView.view.width - Theme.spacing
-                draft: sheet.draft
-            }
             delegate: SegmentEditor {
                 width: ListView.view.width - Theme.spacing
                 onSpeakerEdited: value => sheet.draft.segments.setSpeaker(index, value)

@@ -28,19 +28,8 @@ ListView {
         width: ListView.view.width - Theme.spacing
         available: list.available
         query: list.query
+        last: index === list.count - 1
         onPlayRequested: row => list.playRequested(row)
-    }
-
-    footer: Text {
-        width: ListView.view.width
-        topPadding: Theme.spacingHuge
-        bottomPadding: Theme.spacingHuge
-        horizontalAlignment: Text.AlignHCenter
-        text: Strings.t("—  对话暂告一段落  —")
-        color: Theme.muted
-        opacity: Theme.closingOpacity
-        font.pixelSize: Theme.eyebrowFontSize
-        font.letterSpacing: 2
     }
 
     NumberAnimation {

@@ -5,8 +5,10 @@ import QtQuick.Layouts
 import Hushnote.Ui
 
 // One segment of the transcript: its time (a button that plays from there), the speaker and the
-// text. The segment being heard carries an amber bar along its edge on a faint amber ground.
-Rectangle {
+// text. The segment being heard carries an amber bar along its edge on a faint amber ground. The
+// last row ends the transcript with the closing line (a list footer does not survive bound
+// components on Qt 6.4).
+Item {
     id: row
     required property int index
     required property string timeLabel
@@ -16,23 +18,46 @@ Rectangle {
     // Whether the note's audio can be played.
     property bool available: false
     property string query
+    property bool last: false
+    readonly property color fill: body.color
     signal playRequested(int row)
 
-    implicitHeight: layout.implicitHeight + 2 * Theme.spacing
-    color: active ? Theme.activeRowFill : "transparent"
-    radius: 4
+    implicitHeight: body.height + (last ? closing.implicitHeight : 0)
+
+    Rectangle {
+        id: body
+        width: parent.width
+        height: layout.implicitHeight + 2 * Theme.spacing
+        color: row.active ? Theme.activeRowFill : "transparent"
+        radius: 4
+    }
 
     Rectangle {
         width: Theme.activeBarWidth
-        height: parent.height
+        height: body.height
         color: row.active ? Theme.amber : "transparent"
+    }
+
+    Text {
+        id: closing
+        visible: row.last
+        anchors.top: body.bottom
+        width: parent.width
+        topPadding: Theme.spacingHuge
+        bottomPadding: Theme.spacingHuge
+        horizontalAlignment: Text.AlignHCenter
+        text: Strings.t("—  对话暂告一段落  —")
+        color: Theme.muted
+        opacity: Theme.closingOpacity
+        font.pixelSize: Theme.eyebrowFontSize
+        font.letterSpacing: 2
     }
 
     RowLayout {
         id: layout
-        anchors.fill: parent
-        anchors.margins: Theme.spacing
-        anchors.leftMargin: Theme.spacing + Theme.activeBarWidth
+        x: Theme.spacing + Theme.activeBarWidth
+        y: Theme.spacing
+        width: parent.width - 2 * Theme.spacing - Theme.activeBarWidth
         spacing: Theme.spacing
 
         QuietButton {
