@@ -1,6 +1,8 @@
-pragma ComponentBehavior: Bound
 import QtQuick
 import Hushnote.Ui
+
+// Not a bound-components file: on Qt 6.4 a Loader refuses to make a bound component ("outside its
+// creation context").
 
 // The selected note's document, or the quiet empty state, and the note editor sheet. The
 // document is made anew whenever another note is selected.

@@ -1,8 +1,10 @@
-pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Hushnote.Ui
+
+// Not a bound-components file: on Qt 6.4 a Loader refuses to make a bound component ("outside its
+// creation context").
 
 // The selected note: eyebrow, title and date line, the stale-summary warning, the two tabs and
 // either the transcript or the summary. Made anew for every note, so each starts at the top.
