@@ -20,7 +20,7 @@ Item {
 
     // Opens the editor on the selected note, on the tab being shown.
     function openEditor() {
-        if (!draft.beginSelected(root.viewState.showSummary))
+        if (!noteDraft.beginSelected(root.viewState.showSummary))
             return
         editorLoader.active = true
         editorLoader.item.open()
@@ -34,7 +34,7 @@ Item {
     }
 
     RecordDraft {
-        id: draft
+        id: noteDraft
         workspace: root.workspace
     }
 
@@ -75,7 +75,7 @@ Item {
         active: false
         sourceComponent: RecordEditor {
             objectName: "recordEditor"
-            draft: draft
+            draft: noteDraft
             onClosed: editorLoader.active = false
         }
     }
