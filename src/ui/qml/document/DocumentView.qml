@@ -43,6 +43,7 @@ Item {
             Layout.fillWidth: true
             Layout.topMargin: Theme.spacingSmall
             text: root.document.title
+            query: root.document.query
             font.pixelSize: Theme.documentTitleFontSize
             font.weight: Font.DemiBold
             font.letterSpacing: 0.3
