@@ -48,8 +48,11 @@ HUSHNOTE_SCREENSHOT_SCENE("document-summary", ScreenshotScene::Library::Sample,
 
 HUSHNOTE_SCREENSHOT_SCENE("document-search", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> {
-                              context.workspace->setQuery(QStringLiteral("播放器"));
                               co_await openWeeklyNote(context);
+                              // A word of the second segment ("播放器" in the sample).
+                              const std::optional<Recording> note = context.workspace->selectedRecord();
+                              if (note && note->segments.size() > 1)
+                                  context.workspace->setQuery(note->segments[1].text.mid(13, 3));
                           });
 
 HUSHNOTE_SCREENSHOT_SCENE("document-editor", ScreenshotScene::Library::Sample,
