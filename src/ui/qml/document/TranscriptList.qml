@@ -40,16 +40,26 @@ ListView {
         easing.type: Easing.InOutQuad
     }
 
-    // Where the list would have to be for the row to be in view, reached by an animation.
+    // Glides the row into view when it is not fully shown, leaving it a third of the way down so
+    // the rows that follow are already in sight. A row far away (after a seek) is reached by
+    // positioning the list there first, which creates its delegate.
     function follow(row) {
         if (row < 0 || row >= count)
             return
-        const from = contentY
-        positionViewAtIndex(row, ListView.Contain)
-        const to = contentY
-        if (Math.abs(to - from) < 0.5)
+        let item = itemAtIndex(row)
+        if (item && item.y >= contentY && item.y + item.height <= contentY + height)
             return
-        contentY = from
+        const from = contentY
+        if (!item) {
+            positionViewAtIndex(row, ListView.Beginning)
+            item = itemAtIndex(row)
+            contentY = from
+            if (!item)
+                return
+        }
+        const top = originY - topMargin
+        const bottom = Math.max(top, originY + contentHeight + bottomMargin - height)
+        const to = Math.min(bottom, Math.max(top, item.y - height / 3))
         glide.stop()
         glide.from = from
         glide.to = to
