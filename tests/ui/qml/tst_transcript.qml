@@ -39,7 +39,8 @@ TestCase {
         const list = createTemporaryObject(listComponent, this)
         segmentRows.setProperty(250, "active", true)
         list.activeRow = 250
-        tryVerify(() => inView(list, 250), 2000)
+        tryCompare(list, "gliding", false, 2000)
+        verify(inView(list, 250))
         compare(list.itemAtIndex(250).fill, Theme.activeRowFill)
 
         segmentRows.setProperty(250, "active", false)

@@ -13,6 +13,7 @@ ListView {
     required property int activeRow
     property bool available: false
     property string query
+    readonly property bool gliding: glide.running
     signal playRequested(int row)
 
     model: rows
