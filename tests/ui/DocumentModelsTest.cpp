@@ -6,6 +6,7 @@
 #include "document/RecordDraft.h"
 #include "document/SegmentListModel.h"
 #include "document/SummaryParagraphs.h"
+#include "shell/SelectionPlayback.h"
 #include "support/FakeAudioPlayer.h"
 
 #include <QAbstractItemModelTester>
@@ -117,6 +118,9 @@ protected:
 
 TEST_F(DocumentWiringTest, SelectionLoadsThePlayerAndEditsReachTheTranscript)
 {
+    SelectionPlayback wiring;
+    wiring.setWorkspace(workspace.get());
+    wiring.setAudio(&audio);
     DocumentModel document;
     document.setWorkspace(workspace.get());
     document.setAudio(&audio);
@@ -130,10 +134,14 @@ TEST_F(DocumentWiringTest, SelectionLoadsThePlayerAndEditsReachTheTranscript)
     // A view rebuilt for another language keeps the loaded note playing.
     document.playRow(1);
     ASSERT_TRUE(audio.isPlaying());
+    SelectionPlayback rebuiltWiring;
+    rebuiltWiring.setWorkspace(workspace.get());
+    rebuiltWiring.setAudio(&audio);
     DocumentModel rebuilt;
     rebuilt.setWorkspace(workspace.get());
     rebuilt.setAudio(&audio);
     EXPECT_EQ(*factory.created, 1);
+    EXPECT_TRUE(audio.isPlaying());
     EXPECT_EQ(rebuilt.segments()->activeRow(), 1);
 
     // An edit that drops the active segment: the controller re-evaluates at the play head.

@@ -53,7 +53,6 @@ void DocumentModel::setAudio(AudioController *audio)
     }
     Q_EMIT audioChanged();
     Q_EMIT availableChanged();
-    loadIntoPlayer();
 }
 
 QString DocumentModel::dateLine() const
@@ -70,9 +69,7 @@ void DocumentModel::playRow(int row)
 
 void DocumentModel::selectionChanged()
 {
-    const std::optional<Recording> selected = m_workspace ? m_workspace->selectedRecord() : std::nullopt;
-    show(selected);
-    loadIntoPlayer();
+    show(m_workspace ? m_workspace->selectedRecord() : std::nullopt);
 }
 
 void DocumentModel::recordsChanged()
@@ -82,11 +79,8 @@ void DocumentModel::recordsChanged()
         selectionChanged();
         return;
     }
-    if (*selected == *m_record)
-        return;
-    show(selected);
-    if (m_audio)
-        m_audio->updateTranscript(*selected);
+    if (*selected != *m_record)
+        show(selected);
 }
 
 void DocumentModel::show(const std::optional<Recording> &record)
@@ -99,23 +93,4 @@ void DocumentModel::show(const std::optional<Recording> &record)
     m_record = record;
     m_paragraphs = paragraphList(record ? record->summary : QString());
     Q_EMIT recordChanged();
-}
-
-// The controller keeps playing a note it already has (the view is rebuilt when the language
-// changes); any other selection is loaded, and nothing selected unloads.
-void DocumentModel::loadIntoPlayer()
-{
-    if (!m_audio || !m_workspace)
-        return;
-    if (!m_record) {
-        if (m_audio->recordID())
-            m_audio->unload();
-        return;
-    }
-    if (m_audio->recordID() == m_record->id) {
-        m_audio->updateTranscript(*m_record);
-        return;
-    }
-    // The controller cancels this load itself when another one starts or the note is unloaded.
-    m_audio->load(*m_record);
 }

@@ -12,10 +12,9 @@
 
 #include <optional>
 
-// The selected note as the document view shows it, and the wiring between the selection and the
-// player: selecting a note loads it into the AudioController (which cancels the previous load
-// and its waveform read), and a newer version of the note (an edit, a finished chunk) updates
-// the controller's transcript and the rows that changed.
+// The selected note as the document view shows it. A newer version of the note (an edit, a
+// finished chunk) changes only the rows that changed; the row being heard follows the player
+// (SelectionPlayback keeps the player on the selected note).
 class DocumentModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -76,7 +75,6 @@ private:
     void selectionChanged();
     void recordsChanged();
     void show(const std::optional<Recording> &record);
-    void loadIntoPlayer();
 
     QPointer<Workspace> m_workspace;
     QPointer<AudioController> m_audio;

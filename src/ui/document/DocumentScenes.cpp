@@ -70,3 +70,12 @@ HUSHNOTE_SCREENSHOT_SCENE("player-playing", ScreenshotScene::Library::Sample,
                               context.audio->toggle();
                               co_await SceneContext::pause(400);
                           });
+
+HUSHNOTE_SCREENSHOT_SCENE("document-no-transcript", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              for (const Recording &record : context.workspace->records()) {
+                                  if (record.isLive() && record.segments.empty())
+                                      context.workspace->setSelectedID(record.id);
+                              }
+                              co_return;
+                          });
