@@ -33,6 +33,18 @@ ApplicationWindow {
         }
     }
 
+    // Processing and settings: Ctrl+, opens the settings window; a job that ends while no window
+    // of the program is active is announced by a desktop notification.
+    Shortcut {
+        sequence: "Ctrl+,"
+        context: Qt.ApplicationShortcut
+        onActivated: window.openSettings()
+    }
+    JobNotifier {
+        workspace: AppWorkspace
+        windowActive: Qt.application.state === Qt.ApplicationActive
+    }
+
     Loader {
         id: settingsLoader
         active: false

@@ -7,6 +7,7 @@
 #include "platform/Preferences.h"
 #include "services/SystemConfiguration.h"
 
+#include <QDir>
 #include <QFile>
 
 ConfigurationEditor::ConfigurationEditor(QObject *parent)
@@ -18,6 +19,12 @@ ConfigurationEditor::ConfigurationEditor(Preferences &preferences, QString file,
     : QObject(parent), m_preferences(preferences), m_file(std::move(file))
 {
     reset();
+}
+
+QString ConfigurationEditor::fileLocation() const
+{
+    const QString home = QDir::homePath();
+    return m_file.startsWith(home + QLatin1Char('/')) ? QStringLiteral("~") + m_file.mid(home.size()) : m_file;
 }
 
 void ConfigurationEditor::setText(const QString &text)

@@ -25,7 +25,8 @@ public:
     QString text() const { return m_text; }
     void setText(const QString &text);
     QString error() const { return m_error; }
-    QString fileLocation() const { return m_file; }
+    // Where the file is, the home folder written as "~".
+    QString fileLocation() const;
 
     // Back to the settings in effect now, error cleared (the sheet calls it when it opens).
     Q_INVOKABLE void reset();
