@@ -139,3 +139,32 @@ HUSHNOTE_SCREENSHOT_SCENE("settings-language", ScreenshotScene::Library::Sample,
 HUSHNOTE_SCREENSHOT_SCENE("settings-about", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> { co_await openSettings(context, 5); },
                           settingsWindow, true);
+
+// The sheets of the about and templates sections.
+QCoro::Task<> openSheet(SceneContext context, int section, QString sheet, const char *function, QVariant argument)
+{
+    co_await openSettings(context, section);
+    co_await SceneContext::pause(100);
+    QObject *found = named(context, sheet);
+    if (found && argument.isValid())
+        QMetaObject::invokeMethod(found, function, Q_ARG(QVariant, argument));
+    else if (found)
+        QMetaObject::invokeMethod(found, function);
+}
+
+HUSHNOTE_SCREENSHOT_SCENE("settings-privacy", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openSheet(context, 5, QStringLiteral("privacySheet"), "open", QVariant());
+                          },
+                          settingsWindow, true);
+HUSHNOTE_SCREENSHOT_SCENE("settings-configuration", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openSheet(context, 5, QStringLiteral("configurationSheet"), "openEditor", QVariant());
+                          },
+                          settingsWindow, true);
+HUSHNOTE_SCREENSHOT_SCENE("settings-prompt", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              const QVariant weekly(QStringLiteral("weekly"));
+                              co_await openSheet(context, 3, QStringLiteral("promptSheet"), "openFor", weekly);
+                          },
+                          settingsWindow, true);

@@ -47,6 +47,6 @@ SectionPage {
         }
     }
 
-    PrivacySheet { id: privacy; about: about }
-    ConfigurationSheet { id: configuration }
+    PrivacySheet { id: privacy; objectName: "privacySheet"; about: about }
+    ConfigurationSheet { id: configuration; objectName: "configurationSheet" }
 }

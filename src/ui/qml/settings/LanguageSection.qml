@@ -22,8 +22,9 @@ SectionPage {
                 horizontalAlignment: Qt.AlignLeft
                 text: modelData.name
                 selected: Strings.language === modelData.code
-                iconName: selected ? "checkmark.circle.fill" : ""
-                iconColor: Theme.amber
+                // The mark keeps its place on every row so the names line up.
+                iconName: "checkmark.circle.fill"
+                iconColor: selected ? Theme.amber : "transparent"
                 onClicked: Strings.setLanguage(modelData.code)
             }
         }

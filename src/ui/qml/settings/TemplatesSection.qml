@@ -52,5 +52,5 @@ SectionPage {
     }
     Item { Layout.preferredHeight: 10 }
 
-    PromptEditorSheet { id: promptSheet }
+    PromptEditorSheet { id: promptSheet; objectName: "promptSheet" }
 }
