@@ -30,19 +30,23 @@ QObject *named(const SceneContext &context, const QString &objectName)
     return context.find(objectName);
 }
 
-// The sample note with this title, if the library has it.
-std::optional<Recording> noteTitled(const Workspace &workspace, const QString &title)
+// The sample library's voice memo (nothing transcribed yet) or its first note with minutes.
+enum class Sample { Memo, WithMinutes };
+
+std::optional<Recording> sampleNote(const Workspace &workspace, Sample which)
 {
     for (const Recording &recording : workspace.records()) {
-        if (recording.title == title)
+        if (!recording.isLive())
+            continue;
+        if (which == Sample::Memo ? recording.segments.empty() : !recording.summary.isEmpty())
             return recording;
     }
     return std::nullopt;
 }
 
-QCoro::Task<> openPopover(SceneContext context, const QString &title)
+QCoro::Task<> openPopover(SceneContext context, Sample which)
 {
-    if (const std::optional<Recording> note = noteTitled(*context.workspace, title))
+    if (const std::optional<Recording> note = sampleNote(*context.workspace, which))
         context.workspace->setSelectedID(note->id);
     co_await SceneContext::pause(100);
     if (QObject *popover = named(context, QStringLiteral("processingPopover")))
@@ -52,7 +56,7 @@ QCoro::Task<> openPopover(SceneContext context, const QString &title)
 // Makes the memo a long recording with 3 of its 13 chunks transcribed.
 QCoro::Task<> halfTranscribe(SceneContext context)
 {
-    const std::optional<Recording> memo = noteTitled(*context.workspace, QStringLiteral("语音备忘 3月8日"));
+    const std::optional<Recording> memo = sampleNote(*context.workspace, Sample::Memo);
     if (!memo)
         co_return;
     const QString path = AppPaths::homeLibrary() + QStringLiteral("/recordings/") + memo->id + QStringLiteral("/record.json");
@@ -82,14 +86,14 @@ const QString settingsWindow = QStringLiteral("settingsWindow");
 
 HUSHNOTE_SCREENSHOT_SCENE("processing-idle", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> {
-                              co_await openPopover(context, QStringLiteral("语音备忘 3月8日"));
+                              co_await openPopover(context, Sample::Memo);
                           },
                           QString(), true);
 
 HUSHNOTE_SCREENSHOT_SCENE("processing-half", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> {
                               co_await halfTranscribe(context);
-                              co_await openPopover(context, QStringLiteral("语音备忘 3月8日"));
+                              co_await openPopover(context, Sample::Memo);
                           },
                           QString(), true);
 
@@ -98,7 +102,7 @@ HUSHNOTE_SCREENSHOT_SCENE("processing-done", ScreenshotScene::Library::Sample,
                               SummaryPreferences preferences;
                               preferences.enabled = true;
                               preferences.save();
-                              co_await openPopover(context, QStringLiteral("产品周会：第三季度路线图"));
+                              co_await openPopover(context, Sample::WithMinutes);
                           },
                           QString(), true);
 
@@ -112,7 +116,7 @@ HUSHNOTE_SCREENSHOT_SCENE("processing-running", ScreenshotScene::Library::Sample
                               configuration.ollamaURL = QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort());
                               configuration.ollamaModel = QStringLiteral("qwen3:8b");
                               configuration.save();
-                              co_await openPopover(context, QStringLiteral("产品周会：第三季度路线图"));
+                              co_await openPopover(context, Sample::WithMinutes);
                               if (QObject *popover = named(context, QStringLiteral("processingPopover"))) {
                                   if (auto *model = popover->property("model").value<QObject *>())
                                       QMetaObject::invokeMethod(model, "startSummary");
