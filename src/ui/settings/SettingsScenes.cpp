@@ -106,6 +106,14 @@ HUSHNOTE_SCREENSHOT_SCENE("processing-done", ScreenshotScene::Library::Sample,
                           },
                           QString(), true);
 
+HUSHNOTE_SCREENSHOT_SCENE("processing-readonly", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              context.workspace->openLibrary(SceneContext::foreignLibrary());
+                              co_await context.workspace->whenIdle();
+                              co_await openPopover(context, Sample::WithMinutes);
+                          },
+                          QString(), true);
+
 // A summary on an Ollama "server" that takes the request and never answers: the job keeps running.
 HUSHNOTE_SCREENSHOT_SCENE("processing-running", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> {
