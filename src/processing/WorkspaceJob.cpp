@@ -338,18 +338,17 @@ QCoro::Task<> WorkspaceJob::fail(std::exception_ptr error)
     m_working = m_saved;
     m_working.status = QStringLiteral("paused");
     std::exception_ptr saveFailure;
-    // After a conflict with another program the note on disk is theirs: nothing more is written.
-    if (!SaveConflict::is(error)) {
-        try {
-            QCoro::Task<Recording> saving = m_library->save(m_saved, m_working);
-            m_working = co_await saving;
-        } catch (...) {
-            saveFailure = std::current_exception();
-        }
+    // Only the status is this save's change: after a conflict with another program, what that
+    // program wrote stays as it is.
+    try {
+        QCoro::Task<Recording> saving = m_library->save(m_saved, m_working);
+        m_working = co_await saving;
+    } catch (...) {
+        saveFailure = std::current_exception();
     }
     ensureAlive();
     Workspace &ws = workspace();
-    if (!saveFailure && !SaveConflict::is(error)) {
+    if (!saveFailure) {
         m_saved = m_working;
         ws.replaceRecord(m_saved);
         ws.filter();
