@@ -1,9 +1,12 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "platform/FileUtil.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,7 +41,11 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/hushnote");
+    // One per home library: programs run with another data folder (tests, a second profile) are
+    // another person's as far as the library is concerned.
+    const QByteArray library = QFile::encodeName(AppPaths::homeLibrary());
+    const QString tag = QString::fromLatin1(QCryptographicHash::hash(library, QCryptographicHash::Sha256).toHex().left(16));
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/hushnote-") + tag;
 }
 
 QStringList SingleInstance::filesFromArguments(const QStringList &arguments)

@@ -20,8 +20,8 @@ class SingleInstance final : public QObject {
     Q_DISABLE_COPY_MOVE(SingleInstance)
 
 public:
-    // folder holds the lock and the socket; the default is the user's runtime folder
-    // (XDG_RUNTIME_DIR), private to the user.
+    // folder holds the lock and the socket; the default is a folder for the home library in the
+    // user's runtime folder (XDG_RUNTIME_DIR), private to the user.
     explicit SingleInstance(QString folder = defaultFolder(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
