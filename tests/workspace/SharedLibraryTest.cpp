@@ -43,8 +43,20 @@ protected:
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
-    // hushnote-cli summarizes with the fake Ollama.
-    void useOllama(const TestSupport::FakeOllamaServer &ollama) const
+    // hushnote-cli summarizes the note with the fake Ollama, which holds the answer ("## 纪要")
+    // until released; returns once the question was asked.
+    void startHeldSummary(QProcess &summarize, const Recording &note)
+    {
+        ollama.setInstalledModels({QStringLiteral("llama3")});
+        ollama.setShow();
+        useOllama();
+        ollama.enqueueAnswer("chat", TestSupport::CannedResponse::heldUntilReleased(TestSupport::CannedResponse::json(
+                                         TestSupport::FakeOllamaServer::chatReply(QStringLiteral("## 纪要")))));
+        start(summarize, {QStringLiteral("summarize"), note.id});
+        ASSERT_TRUE(waitUntil([&] { return ollama.requestCount("/api/chat") == 1; }, 180000));
+    }
+
+    void useOllama() const
     {
         QProcess shown;
         start(shown, {QStringLiteral("config"), QStringLiteral("show")});
@@ -82,6 +94,7 @@ protected:
     }
 
     QTemporaryDir m_home;
+    TestSupport::FakeOllamaServer ollama;
 };
 
 } // namespace
@@ -116,19 +129,11 @@ TEST_F(SharedLibraryTest, AJobHereKeepsWhatTheCommandLineChangedMeanwhileAndTheW
 
 TEST_F(SharedLibraryTest, ACommandLineJobKeepsWhatTheWindowChangedMeanwhile)
 {
-    TestSupport::FakeOllamaServer ollama;
-    ollama.setInstalledModels({QStringLiteral("llama3")});
-    ollama.setShow();
-    useOllama(ollama);
     const Recording note = transcribedNote();
     JobTest::Fixture here(root());
     Workspace &window = *here.workspace;
-
-    ollama.enqueueAnswer("chat", TestSupport::CannedResponse::heldUntilReleased(TestSupport::CannedResponse::json(
-                                     TestSupport::FakeOllamaServer::chatReply(QStringLiteral("## 纪要")))));
     QProcess summarize;
-    start(summarize, {QStringLiteral("summarize"), note.id});
-    ASSERT_TRUE(waitUntil([&] { return ollama.requestCount("/api/chat") == 1; }, 180000));
+    startHeldSummary(summarize, note);
 
     window.organize(note.id, OrganizeChange::toggleStar());
     ASSERT_TRUE(waitUntil([&] { return !window.loading(); }));
@@ -150,20 +155,12 @@ TEST_F(SharedLibraryTest, ACommandLineJobKeepsWhatTheWindowChangedMeanwhile)
 
 TEST_F(SharedLibraryTest, BothChangingTheSamePartIsRefusedAndKeepsWhatIsOnDisk)
 {
-    TestSupport::FakeOllamaServer ollama;
-    ollama.setInstalledModels({QStringLiteral("llama3")});
-    ollama.setShow();
-    useOllama(ollama);
     const Recording note = transcribedNote();
     JobTest::Fixture here(root());
     Workspace &window = *here.workspace;
-
     // The command line's summary arrives after the person here wrote minutes by hand.
-    ollama.enqueueAnswer("chat", TestSupport::CannedResponse::heldUntilReleased(TestSupport::CannedResponse::json(
-                                     TestSupport::FakeOllamaServer::chatReply(QStringLiteral("## 纪要")))));
     QProcess summarize;
-    start(summarize, {QStringLiteral("summarize"), note.id});
-    ASSERT_TRUE(waitUntil([&] { return ollama.requestCount("/api/chat") == 1; }, 180000));
+    startHeldSummary(summarize, note);
     Recording edited = inMemory(window, note.id);
     edited.summary = QStringLiteral("hand minutes");
     runTask(window.saveEdits(edited));
