@@ -116,9 +116,6 @@ public:
     void chooseAudio();
     void importAudio(const QString &audioPath, const std::optional<Recording> &copyOf = std::nullopt);
     void copySelected();
-    // Imports each file in turn, each once the workspace is idle (files another start of the
-    // program handed over, or named on the command line).
-    QCoro::Task<> importFiles(QStringList paths);
 
     // --- editing and organizing (WorkspaceEditing.cpp) ---
     // Awaited by the note editor; throws AppFailure or the store's error. original is the version

@@ -70,14 +70,3 @@ void Workspace::copySelected()
     if (isIdle())
         importAudio(*source->audioURL, source);
 }
-
-QCoro::Task<> Workspace::importFiles(QStringList paths)
-{
-    QPointer<Workspace> self(this);
-    for (const QString &path : paths) {
-        co_await whenIdle();
-        if (!self)
-            co_return;
-        importAudio(path);
-    }
-}
