@@ -1,6 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Controls
 import Hushnote.Ui
 
 // A context menu or submenu on the dark surface. Fill it with AppMenuItem and AppMenuSeparator.

@@ -1,5 +1,5 @@
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Controls
 import Hushnote.Ui
 
 // The divider between groups of an AppMenu.

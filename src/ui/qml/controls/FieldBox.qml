@@ -1,6 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Controls
 import Hushnote.Ui
 
 // A rounded single-line text field on the dark surface; its placeholder is its accessible name.

@@ -1,6 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Controls
 import Hushnote.Ui
 
 // The round play button of the player bar: a circle with a faint top-to-bottom gradient, a

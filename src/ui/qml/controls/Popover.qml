@@ -1,6 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Controls
 import Hushnote.Ui
 
 // A popover that hangs below the button that opened it: the raised surface with a hairline

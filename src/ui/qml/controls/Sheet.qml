@@ -1,6 +1,6 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Controls
 import QtQuick.Layouts
 import Hushnote.Ui
 
@@ -20,8 +20,6 @@ Popup {
     focus: true
     padding: 22
     closePolicy: Popup.CloseOnEscape
-    Accessible.role: Accessible.Dialog
-    Accessible.name: title
 
     Overlay.modal: Rectangle { color: Theme.overlayDim }
     background: Rectangle {
@@ -33,6 +31,8 @@ Popup {
 
     contentItem: ColumnLayout {
         spacing: Theme.spacing
+        Accessible.role: Accessible.Dialog
+        Accessible.name: sheet.title
         Text {
             Layout.fillWidth: true
             visible: sheet.title.length > 0
@@ -58,10 +58,9 @@ Popup {
         }
         RowLayout {
             id: buttonRow
-            Layout.fillWidth: true
+            Layout.alignment: Qt.AlignRight
             Layout.topMargin: Theme.spacingSmall
             spacing: Theme.spacingSmall
-            Item { Layout.fillWidth: true }
         }
     }
 }
