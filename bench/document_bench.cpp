@@ -195,6 +195,7 @@ import Hushnote.Ui
 Rectangle {
     color: Theme.canvas
     QtObject { id: viewState; property bool showSummary: false }
+    SelectionPlayback { workspace: AppWorkspace; audio: AppAudio }
     ColumnLayout {
         anchors.fill: parent
         spacing: 0
@@ -225,6 +226,10 @@ Rectangle {
     while (audio.loading())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     audio.toggle();
+    if (!audio.isPlaying()) {
+        std::fprintf(stderr, "document_bench: the note did not reach the player\n");
+        return 1;
+    }
 
     // Ticks with every view attached, in the middle of the note, then the controller alone.
     const TickTimes withViews = ticks(audio, 21600);

@@ -6,6 +6,8 @@
 #include "playback/AudioController.h"
 #include "workspace/Workspace.h"
 
+#include <QQuickItem>
+
 namespace {
 
 // Selects the sample note with the most transcript (the weekly meeting) and waits for its audio.
@@ -78,4 +80,12 @@ HUSHNOTE_SCREENSHOT_SCENE("document-no-transcript", ScreenshotScene::Library::Sa
                                       context.workspace->setSelectedID(record.id);
                               }
                               co_return;
+                          });
+
+HUSHNOTE_SCREENSHOT_SCENE("document-export", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openWeeklyNote(context);
+                              if (QQuickItem *button = context.find(QStringLiteral("exportButton")))
+                                  QMetaObject::invokeMethod(button, "clicked");
+                              co_await SceneContext::pause(300);
                           });

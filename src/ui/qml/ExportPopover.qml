@@ -35,5 +35,18 @@ Popover {
             raised: true
             onClicked: popover.formatChosen("md")
         }
+        // Subtitles: on the transcript tab only.
+        Repeater {
+            model: ExportFormats.subtitleChoices(popover.summary)
+            delegate: QuietButton {
+                required property var modelData
+                Layout.fillWidth: true
+                text: modelData.label
+                iconName: "doc.text"
+                horizontalAlignment: Qt.AlignLeft
+                raised: true
+                onClicked: popover.formatChosen(modelData.format)
+            }
+        }
     }
 }

@@ -256,8 +256,7 @@ void LibraryShell::loadHome()
 void LibraryShell::exportText(bool summary, const QString &format)
 {
     if (m_workspace)
-        m_workspace->exportText(summary, format == QLatin1String("md") ? NoteExportFormat::Markdown
-                                                                       : NoteExportFormat::Text);
+        m_workspace->exportText(summary, NoteExport::formatNamed(format).value_or(NoteExportFormat::Text));
 }
 
 void LibraryShell::clearNotice()
