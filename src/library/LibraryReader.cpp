@@ -38,7 +38,9 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
     std::optional<QByteArray> result;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 && info.st_size <= maxBytes) {
-        QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+        QByteArray bytes;
+        bytes.reserve(qsizetype(info.st_size) + RecordCodec::decodePadding);
+        bytes.resize(qsizetype(info.st_size));
         qint64 total = 0;
         bool failed = false;
         while (total < bytes.size()) {

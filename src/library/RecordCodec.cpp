@@ -6,7 +6,10 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
+#include <simdjson.h>
+
 #include <cmath>
+#include <string_view>
 
 namespace {
 
@@ -129,6 +132,228 @@ QJsonDocument parse(const QByteArray &json)
     return document;
 }
 
+Recording decodeWithQt(const QByteArray &json)
+{
+    const QJsonDocument document = parse(json);
+    if (!document.isObject())
+        fail(QStringLiteral("a note must be a JSON object"));
+    const QJsonObject object = document.object();
+    Recording recording;
+    recording.id = requiredString(object, "id");
+    recording.title = requiredString(object, "title");
+    recording.duration = requiredNumber(object, "duration");
+    recording.createdAt = requiredString(object, "createdAt");
+    const QJsonValue segments = field(object, "segments");
+    if (!segments.isArray())
+        fail(QStringLiteral("“segments” must be an array"));
+    const QJsonArray segmentArray = segments.toArray();
+    recording.segments.reserve(size_t(segmentArray.size()));
+    for (const QJsonValue &segment : segmentArray)
+        recording.segments.push_back(decodeSegment(segment));
+    recording.summary = requiredString(object, "summary");
+    recording.starred = optionalBool(object, "starred");
+    recording.deletedAt = optionalString(object, "deletedAt");
+    recording.folderId = optionalString(object, "folderId");
+    recording.storedAudioName = optionalString(object, "storedAudioName");
+    recording.completedChunks = optionalInteger(object, "completedChunks");
+    recording.status = optionalString(object, "status");
+    recording.summaryStale = optionalBool(object, "summaryStale");
+    recording.summaryTemplate = optionalString(object, "summaryTemplate");
+    recording.summaryTemplateName = optionalString(object, "summaryTemplateName");
+    recording.summaryTemplateVersion = optionalInteger(object, "summaryTemplateVersion");
+    return recording;
+}
+
+// --- the fast path ---------------------------------------------------------------------------
+//
+// A library of long transcripts is mostly string bytes. simdjson checks the whole document
+// (structure and UTF-8) several times faster than QJsonDocument, and its strings are converted
+// straight into exactly sized QStrings (QString::fromUtf8 sizes its buffer by the byte count, so
+// Chinese text would hold three times the memory it needs). Whatever this path does not accept —
+// a syntax error, a wrong shape, a lone surrogate escape — goes through decodeWithQt, which
+// decides and words the error exactly as before.
+
+namespace json = simdjson::dom;
+
+static_assert(RecordCodec::decodePadding >= qsizetype(simdjson::SIMDJSON_PADDING));
+
+struct Mismatch {};
+
+// s must be valid UTF-8 (simdjson has checked it).
+QString fromValidUtf8(std::string_view s)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
+    const size_t n = s.size();
+    // One UTF-16 unit per lead byte, two for a four-byte sequence.
+    qsizetype length = 0;
+    for (size_t i = 0; i < n; ++i)
+        length += ((p[i] & 0xC0) != 0x80) + (p[i] >= 0xF0);
+    if (size_t(length) == n)
+        return QString::fromLatin1(s.data(), qsizetype(n)); // all ASCII
+    QString out(length, Qt::Uninitialized);
+    char16_t *d = reinterpret_cast<char16_t *>(out.data());
+    for (size_t i = 0; i < n;) {
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            *d++ = char16_t(c);
+            i += 1;
+        } else if (c < 0xE0) {
+            *d++ = char16_t(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            i += 2;
+        } else if (c < 0xF0) {
+            *d++ = char16_t(((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+            i += 3;
+        } else {
+            const char32_t u = (((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6)
+                                | (p[i + 3] & 0x3F)) - 0x10000;
+            *d++ = char16_t(0xD800 + (u >> 10));
+            *d++ = char16_t(0xDC00 + (u & 0x3FF));
+            i += 4;
+        }
+    }
+    return out;
+}
+
+QString fastString(json::element value)
+{
+    std::string_view text;
+    // QJsonDocument drops a byte order mark that begins an unescaped string; leave that to it.
+    if (value.get_string().get(text) || text.starts_with("\xEF\xBB\xBF"))
+        throw Mismatch{};
+    return fromValidUtf8(text);
+}
+
+double fastNumber(json::element value)
+{
+    double number = 0;
+    if (!value.is_number() || value.get_double().get(number))
+        throw Mismatch{};
+    return number;
+}
+
+template<typename T, typename Read>
+std::optional<T> fastOptional(json::element value, Read read)
+{
+    if (value.is_null())
+        return std::nullopt;
+    return read(value);
+}
+
+bool fastBool(json::element value)
+{
+    bool flag = false;
+    if (value.get_bool().get(flag))
+        throw Mismatch{};
+    return flag;
+}
+
+// As optionalInteger: 64-bit integers, or doubles with a whole value in that range.
+qint64 fastInteger(json::element value)
+{
+    int64_t integer = 0;
+    if (!value.get_int64().get(integer))
+        return integer;
+    double number = 0;
+    if (value.type() != json::element_type::DOUBLE || value.get_double().get(number) || std::trunc(number) != number
+        || number < -9223372036854775808.0 || number >= 9223372036854775808.0)
+        throw Mismatch{};
+    return qint64(number);
+}
+
+Segment fastSegment(json::element value)
+{
+    json::object object;
+    if (value.get_object().get(object))
+        throw Mismatch{};
+    Segment segment;
+    // Later duplicates of a key win, as in QJsonDocument.
+    unsigned seen = 0;
+    for (const json::key_value_pair field : object) {
+        if (field.key == "id")
+            segment.id = fastString(field.value), seen |= 1;
+        else if (field.key == "start")
+            segment.start = fastNumber(field.value), seen |= 2;
+        else if (field.key == "end")
+            segment.end = fastNumber(field.value), seen |= 4;
+        else if (field.key == "text")
+            segment.text = fastString(field.value), seen |= 8;
+        else if (field.key == "speaker")
+            segment.speaker = fastString(field.value), seen |= 16;
+    }
+    if (seen != 31)
+        throw Mismatch{};
+    return segment;
+}
+
+std::optional<Recording> decodeFast(const QByteArray &bytes)
+{
+    // QJsonDocument skips a byte order mark; simdjson does not.
+    std::string_view text(bytes.constData(), size_t(bytes.size()));
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    const bool padded = bytes.capacity() - bytes.size() >= qsizetype(simdjson::SIMDJSON_PADDING);
+    // One parser per thread keeps its buffers between notes; an unusually large note gets its own.
+    thread_local json::parser shared;
+    json::parser own;
+    json::parser &parser = text.size() <= 4'000'000 ? shared : own;
+    json::element document;
+    json::object object;
+    if (parser.parse(text.data(), text.size(), !padded).get(document) || document.get_object().get(object))
+        return std::nullopt;
+    try {
+        Recording recording;
+        unsigned seen = 0;
+        for (const json::key_value_pair field : object) {
+            const std::string_view key = field.key;
+            const json::element value = field.value;
+            if (key == "id")
+                recording.id = fastString(value), seen |= 1;
+            else if (key == "title")
+                recording.title = fastString(value), seen |= 2;
+            else if (key == "duration")
+                recording.duration = fastNumber(value), seen |= 4;
+            else if (key == "createdAt")
+                recording.createdAt = fastString(value), seen |= 8;
+            else if (key == "summary")
+                recording.summary = fastString(value), seen |= 16;
+            else if (key == "segments") {
+                json::array array;
+                if (value.get_array().get(array))
+                    throw Mismatch{};
+                recording.segments.clear();
+                recording.segments.reserve(array.size());
+                for (const json::element segment : array)
+                    recording.segments.push_back(fastSegment(segment));
+                seen |= 32;
+            } else if (key == "starred")
+                recording.starred = fastOptional<bool>(value, fastBool);
+            else if (key == "deletedAt")
+                recording.deletedAt = fastOptional<QString>(value, fastString);
+            else if (key == "folderId")
+                recording.folderId = fastOptional<QString>(value, fastString);
+            else if (key == "storedAudioName")
+                recording.storedAudioName = fastOptional<QString>(value, fastString);
+            else if (key == "completedChunks")
+                recording.completedChunks = fastOptional<qint64>(value, fastInteger);
+            else if (key == "status")
+                recording.status = fastOptional<QString>(value, fastString);
+            else if (key == "summaryStale")
+                recording.summaryStale = fastOptional<bool>(value, fastBool);
+            else if (key == "summaryTemplate")
+                recording.summaryTemplate = fastOptional<QString>(value, fastString);
+            else if (key == "summaryTemplateName")
+                recording.summaryTemplateName = fastOptional<QString>(value, fastString);
+            else if (key == "summaryTemplateVersion")
+                recording.summaryTemplateVersion = fastOptional<qint64>(value, fastInteger);
+        }
+        if (seen != 63)
+            return std::nullopt;
+        return recording;
+    } catch (const Mismatch &) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 namespace RecordCodec {
@@ -161,34 +386,9 @@ QByteArray encodeRecording(const Recording &recording)
 
 Recording decodeRecording(const QByteArray &json)
 {
-    const QJsonDocument document = parse(json);
-    if (!document.isObject())
-        fail(QStringLiteral("a note must be a JSON object"));
-    const QJsonObject object = document.object();
-    Recording recording;
-    recording.id = requiredString(object, "id");
-    recording.title = requiredString(object, "title");
-    recording.duration = requiredNumber(object, "duration");
-    recording.createdAt = requiredString(object, "createdAt");
-    const QJsonValue segments = field(object, "segments");
-    if (!segments.isArray())
-        fail(QStringLiteral("“segments” must be an array"));
-    const QJsonArray segmentArray = segments.toArray();
-    recording.segments.reserve(size_t(segmentArray.size()));
-    for (const QJsonValue &segment : segmentArray)
-        recording.segments.push_back(decodeSegment(segment));
-    recording.summary = requiredString(object, "summary");
-    recording.starred = optionalBool(object, "starred");
-    recording.deletedAt = optionalString(object, "deletedAt");
-    recording.folderId = optionalString(object, "folderId");
-    recording.storedAudioName = optionalString(object, "storedAudioName");
-    recording.completedChunks = optionalInteger(object, "completedChunks");
-    recording.status = optionalString(object, "status");
-    recording.summaryStale = optionalBool(object, "summaryStale");
-    recording.summaryTemplate = optionalString(object, "summaryTemplate");
-    recording.summaryTemplateName = optionalString(object, "summaryTemplateName");
-    recording.summaryTemplateVersion = optionalInteger(object, "summaryTemplateVersion");
-    return recording;
+    if (std::optional<Recording> recording = decodeFast(json))
+        return std::move(*recording);
+    return decodeWithQt(json);
 }
 
 QByteArray encodeProjects(const std::vector<Project> &projects)

@@ -10,10 +10,12 @@ namespace SearchText {
 
 namespace {
 
-// Characters with no case at all: copied as they are, without asking ICU.
+// Characters folding leaves as they are, copied without asking ICU: general punctuation, CJK
+// symbols and ideographs, kana, Hangul, and the full-width forms other than the capital letters.
 bool caseless(char16_t c)
 {
-    return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3);
+    return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x2000 && c <= 0x206F)
+        || (c >= 0xFF00 && c <= 0xFFEF && !(c >= 0xFF21 && c <= 0xFF3A));
 }
 
 // Appends the full case folding of a run of other non-ASCII text at dest + written, growing out
@@ -75,27 +77,80 @@ QString fold(QStringView text)
     return out;
 }
 
-QString of(const Recording &recording)
+namespace {
+
+// Whether fold() would return text unchanged, judged cheaply: ASCII without capitals and caseless
+// scripts. Anything else is folded and compared.
+bool plainlyFolded(QStringView text)
 {
-    qsizetype size = recording.title.size() + recording.summary.size();
-    for (const Segment &segment : recording.segments)
-        size += segment.text.size();
-    QString text;
-    text.reserve(size);
-    text += recording.title;
-    text += recording.summary;
-    for (const Segment &segment : recording.segments)
-        text += segment.text;
-    return fold(text);
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c < 0x80 ? (c >= u'A' && c <= u'Z') : !caseless(c))
+            return false;
+    }
+    return true;
 }
 
-std::vector<QString> ofAll(const std::vector<Recording> &recordings)
+QString foldedOrShared(const QString &text)
+{
+    if (plainlyFolded(text))
+        return text;
+    QString folded = fold(text);
+    return folded == text ? text : folded;
+}
+
+// Whether needle continues at character at of parts[part], running on into the following parts.
+bool matchesFrom(const Parts &parts, size_t part, qsizetype at, QStringView needle)
+{
+    for (const QChar c : needle) {
+        while (at >= parts[part].size()) {
+            if (++part == parts.size())
+                return false;
+            at = 0;
+        }
+        if (parts[part].at(at++) != c)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Parts of(const Recording &recording)
+{
+    Parts parts;
+    parts.reserve(recording.segments.size() + 2);
+    parts.push_back(foldedOrShared(recording.title));
+    parts.push_back(foldedOrShared(recording.summary));
+    for (const Segment &segment : recording.segments)
+        parts.push_back(foldedOrShared(segment.text));
+    return parts;
+}
+
+std::vector<Parts> ofAll(const std::vector<Recording> &recordings)
 {
     // A pool of its own, as this often runs on a global-pool thread (see LibraryReader::read).
     QThreadPool pool;
-    const QList<QString> texts = QtConcurrent::blockingMapped<QList<QString>>(
+    QList<Parts> texts = QtConcurrent::blockingMapped<QList<Parts>>(
         &pool, recordings, [](const Recording &recording) { return of(recording); });
-    return {texts.begin(), texts.end()};
+    return {std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end())};
+}
+
+bool contains(const Parts &parts, QStringView needle)
+{
+    if (needle.isEmpty())
+        return true;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const QString &part = parts[k];
+        if (contains(part, needle))
+            return true;
+        // A match that starts in the last characters of this part and ends in a later one.
+        for (qsizetype at = std::max<qsizetype>(0, part.size() - needle.size() + 1); at < part.size(); ++at) {
+            if (part.at(at) == needle.front() && matchesFrom(parts, k, at, needle))
+                return true;
+        }
+    }
+    return false;
 }
 
 bool contains(QStringView haystack, QStringView needle)

@@ -11,6 +11,7 @@
 #include <QCoroSignal>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QPointer>
 
 #include <algorithm>
@@ -104,12 +105,28 @@ void Workspace::setRecords(std::vector<Recording> records)
 {
     if (m_records == records)
         return;
+    // The list keeps showing the notes it showed, where they are in the new records (as copies
+    // would have); filter() decides anew.
+    QHash<QString, size_t> shown;
+    for (size_t i : m_filtered.positions())
+        shown.insert(m_records[i].id, 0);
     m_records = std::move(records);
+    std::vector<size_t> kept;
+    if (!shown.isEmpty()) {
+        for (size_t i = 0; i < m_records.size(); ++i) {
+            if (shown.contains(m_records[i].id))
+                kept.push_back(i);
+        }
+    }
+    const bool dropped = kept.size() != m_filtered.size();
+    m_filtered = FilteredNotes(&m_records, std::move(kept));
     m_searchTexts.clear();
     m_replacedDuringBuild.clear();
     ++m_recordsRevision;
     buildSearchTexts(++m_recordsGeneration);
     Q_EMIT recordsChanged();
+    if (dropped)
+        Q_EMIT filteredChanged();
 }
 
 void Workspace::setProjects(std::vector<Project> projects)
@@ -248,16 +265,9 @@ void Workspace::filter()
         if (inScope(m_records[i], m_scope) && (folded.isEmpty() || SearchText::contains(m_searchTexts[i], folded)))
             matches.push_back(i);
     }
-    const bool sameNotes = m_filteredRevision == m_recordsRevision && matches.size() == m_filtered.size()
-        && std::equal(matches.begin(), matches.end(), m_filtered.begin(),
-                      [&](size_t i, const Recording &shown) { return m_records[i].id == shown.id; });
-    if (sameNotes)
+    if (m_filteredRevision == m_recordsRevision && matches == m_filtered.positions())
         return;
-    std::vector<Recording> result;
-    result.reserve(matches.size());
-    for (size_t i : matches)
-        result.push_back(m_records[i]);
-    m_filtered = std::move(result);
+    m_filtered = FilteredNotes(&m_records, std::move(matches));
     m_filteredRevision = m_recordsRevision;
     Q_EMIT filteredChanged();
 }
@@ -268,7 +278,7 @@ QCoro::Task<> Workspace::buildSearchTexts(quint64 generation)
         co_return;
     QPointer<Workspace> self(this);
     auto build = [records = m_records] { return SearchText::ofAll(records); };
-    std::vector<QString> texts = co_await runInBackground(std::move(build));
+    std::vector<SearchText::Parts> texts = co_await runInBackground(std::move(build));
     if (!self || m_recordsGeneration != generation || isSearchIndexed())
         co_return;
     m_searchTexts = std::move(texts);
