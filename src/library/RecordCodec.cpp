@@ -7,6 +7,9 @@
 #include <QJsonValue>
 
 #include <simdjson.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include <cmath>
 #include <string_view>
@@ -184,15 +187,38 @@ QString fromValidUtf8(std::string_view s)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(s.data());
     const size_t n = s.size();
-    // One UTF-16 unit per lead byte, two for a four-byte sequence.
-    qsizetype length = 0;
-    for (size_t i = 0; i < n; ++i)
-        length += ((p[i] & 0xC0) != 0x80) + (p[i] >= 0xF0);
+    // One UTF-16 unit per byte, less the continuation bytes, plus one per four-byte sequence.
+    qsizetype length = qsizetype(n);
+    size_t i = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: per-lane byte counters, summed before they can overflow.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi8(1);
+    while (i + 16 <= n) {
+        __m128i continuations = zero;
+        __m128i fourByteLeads = zero;
+        for (int block = 0; block < 255 && i + 16 <= n; ++block, i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            const __m128i continuation =
+                _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(char(0xC0))), _mm_set1_epi8(char(0x80)));
+            const __m128i belowF0 = _mm_cmpeq_epi8(_mm_subs_epu8(v, _mm_set1_epi8(char(0xEF))), zero);
+            continuations = _mm_add_epi8(continuations, _mm_and_si128(continuation, one));
+            fourByteLeads = _mm_add_epi8(fourByteLeads, _mm_andnot_si128(belowF0, one));
+        }
+        const auto sum = [&](__m128i counters) {
+            const __m128i halves = _mm_sad_epu8(counters, zero);
+            return qsizetype(_mm_cvtsi128_si32(halves) + _mm_cvtsi128_si32(_mm_srli_si128(halves, 8)));
+        };
+        length += sum(fourByteLeads) - sum(continuations);
+    }
+#endif
+    for (; i < n; ++i)
+        length += (p[i] >= 0xF0) - ((p[i] & 0xC0) == 0x80);
     if (size_t(length) == n)
         return QString::fromLatin1(s.data(), qsizetype(n)); // all ASCII
     QString out(length, Qt::Uninitialized);
     char16_t *d = reinterpret_cast<char16_t *>(out.data());
-    for (size_t i = 0; i < n;) {
+    for (i = 0; i < n;) {
         const unsigned c = p[i];
         if (c < 0x80) {
             *d++ = char16_t(c);

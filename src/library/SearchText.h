@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <atomic>
 #include <vector>
 
 // The note list's search: containment after full Unicode case folding, so "STRASSE" finds
@@ -21,8 +22,9 @@ QString fold(QStringView text);
 using Parts = std::vector<QString>;
 Parts of(const Recording &recording);
 
-// of() for every note, folded in parallel; same order.
-std::vector<Parts> ofAll(const std::vector<Recording> &recordings);
+// of() for every note, folded in parallel; same order. Once cancelled is set, the rest are left
+// empty (the result is then of no use).
+std::vector<Parts> ofAll(const std::vector<Recording> &recordings, const std::atomic<bool> *cancelled = nullptr);
 
 // Whether haystack contains needle (both already folded). Scans for the needle's first character
 // with Qt's vectorised character search, which is several times faster than a general substring

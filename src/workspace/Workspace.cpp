@@ -255,7 +255,8 @@ void Workspace::filter()
 {
     const QString folded = SearchText::fold(m_query.trimmed());
     if (!folded.isEmpty() && !isSearchIndexed()) {
-        // Searched before the background build landed: build now; the late result is dropped.
+        // Searched before the background build landed: build now and stop that one.
+        m_searchBuildCancelled->store(true);
         m_searchTexts = SearchText::ofAll(m_records);
         m_replacedDuringBuild.clear();
         ++m_recordsGeneration;
@@ -277,7 +278,11 @@ QCoro::Task<> Workspace::buildSearchTexts(quint64 generation)
     if (m_records.empty())
         co_return;
     QPointer<Workspace> self(this);
-    auto build = [records = m_records] { return SearchText::ofAll(records); };
+    m_searchBuildCancelled->store(true);
+    m_searchBuildCancelled = std::make_shared<std::atomic<bool>>(false);
+    auto build = [records = m_records, cancelled = m_searchBuildCancelled] {
+        return SearchText::ofAll(records, cancelled.get());
+    };
     std::vector<SearchText::Parts> texts = co_await runInBackground(std::move(build));
     if (!self || m_recordsGeneration != generation || isSearchIndexed())
         co_return;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -274,6 +275,8 @@ private:
     quint64 m_recordsRevision = 0;   // bumped by every change of records
     quint64 m_filteredRevision = 0;  // m_recordsRevision when filtered was last published
     std::vector<QString> m_replacedDuringBuild; // ids to refold when a background build lands
+    // Set to stop the running background build, whose result would be dropped.
+    std::shared_ptr<std::atomic<bool>> m_searchBuildCancelled = std::make_shared<std::atomic<bool>>(false);
     QCoro::Task<> buildSearchTexts(quint64 generation);
 
     // Load counter: a home or foreign load applies its result only while it still holds its value.
