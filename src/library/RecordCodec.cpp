@@ -218,7 +218,22 @@ QString fromValidUtf8(std::string_view s)
         return QString::fromLatin1(s.data(), qsizetype(n)); // all ASCII
     QString out(length, Qt::Uninitialized);
     char16_t *d = reinterpret_cast<char16_t *>(out.data());
+    const auto threeByte = [](const unsigned char *q) {
+        return char16_t(((q[0] & 0x0F) << 12) | ((q[1] & 0x3F) << 6) | (q[2] & 0x3F));
+    };
     for (i = 0; i < n;) {
+        // Chinese text is runs of three-byte sequences: four at a time.
+        if (i + 12 <= n
+            && (((p[i] & 0xF0) == 0xE0) & ((p[i + 3] & 0xF0) == 0xE0) & ((p[i + 6] & 0xF0) == 0xE0)
+                & ((p[i + 9] & 0xF0) == 0xE0))) {
+            d[0] = threeByte(p + i);
+            d[1] = threeByte(p + i + 3);
+            d[2] = threeByte(p + i + 6);
+            d[3] = threeByte(p + i + 9);
+            d += 4;
+            i += 12;
+            continue;
+        }
         const unsigned c = p[i];
         if (c < 0x80) {
             *d++ = char16_t(c);
@@ -227,7 +242,7 @@ QString fromValidUtf8(std::string_view s)
             *d++ = char16_t(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
             i += 2;
         } else if (c < 0xF0) {
-            *d++ = char16_t(((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+            *d++ = threeByte(p + i);
             i += 3;
         } else {
             const char32_t u = (((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6)

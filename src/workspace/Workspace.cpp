@@ -13,8 +13,11 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QPointer>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -123,7 +126,13 @@ void Workspace::setRecords(std::vector<Recording> records)
     m_searchTexts.clear();
     m_replacedDuringBuild.clear();
     ++m_recordsRevision;
-    buildSearchTexts(++m_recordsGeneration);
+    // Started a moment later: a search that follows the load at once (the command line's list
+    // --query) builds the texts itself, and the background build then finds nothing to do.
+    const quint64 generation = ++m_recordsGeneration;
+    QTimer::singleShot(100, this, [this, generation] {
+        if (m_recordsGeneration == generation && !isSearchIndexed())
+            buildSearchTexts(generation);
+    });
     Q_EMIT recordsChanged();
     if (dropped)
         Q_EMIT filteredChanged();
@@ -261,9 +270,23 @@ void Workspace::filter()
         m_replacedDuringBuild.clear();
         ++m_recordsGeneration;
     }
+    // Every note is looked at on its own, in parallel: a large library is hundreds of megabytes.
+    std::vector<char> shown(m_records.size());
+    const auto look = [&](size_t i) {
+        shown[i] = inScope(m_records[i], m_scope)
+            && (folded.isEmpty() || SearchText::contains(m_searchTexts[i], folded));
+    };
+    if (folded.isEmpty() || m_records.size() < 64) {
+        for (size_t i = 0; i < m_records.size(); ++i)
+            look(i);
+    } else {
+        std::vector<size_t> all(m_records.size());
+        std::iota(all.begin(), all.end(), size_t(0));
+        QtConcurrent::blockingMap(all, [&](size_t i) { look(i); });
+    }
     std::vector<size_t> matches;
-    for (size_t i = 0; i < m_records.size(); ++i) {
-        if (inScope(m_records[i], m_scope) && (folded.isEmpty() || SearchText::contains(m_searchTexts[i], folded)))
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i])
             matches.push_back(i);
     }
     if (m_filteredRevision == m_recordsRevision && matches == m_filtered.positions())
