@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <numeric>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -256,8 +257,12 @@ LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed)
     // listing order. A pool of its own: the caller may itself be a task of the global pool, and
     // waiting there for work queued behind it deadlocks once every pool thread waits.
     QThreadPool pool;
-    QList<EntryOutcome> outcomes = QtConcurrent::blockingMapped(
-        &pool, names, [&](const QString &name) { return examine(folder, name, includeDeleted, managed); });
+    std::vector<EntryOutcome> outcomes(size_t(names.size()));
+    std::vector<size_t> positions(outcomes.size());
+    std::iota(positions.begin(), positions.end(), size_t(0));
+    QtConcurrent::blockingMap(&pool, positions, [&](size_t i) {
+        outcomes[i] = examine(folder, names[qsizetype(i)], includeDeleted, managed);
+    });
 
     LibrarySnapshot snapshot;
     QSet<QString> accepted;

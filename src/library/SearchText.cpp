@@ -3,6 +3,8 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include <numeric>
+
 #include <unicode/uchar.h>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -158,10 +160,14 @@ std::vector<Parts> ofAll(const std::vector<Recording> &recordings, const std::at
 {
     // A pool of its own, as this often runs on a global-pool thread (see LibraryReader::read).
     QThreadPool pool;
-    QList<Parts> texts = QtConcurrent::blockingMapped<QList<Parts>>(&pool, recordings, [&](const Recording &recording) {
-        return cancelled && cancelled->load(std::memory_order_relaxed) ? Parts() : of(recording);
+    std::vector<Parts> texts(recordings.size());
+    std::vector<size_t> positions(recordings.size());
+    std::iota(positions.begin(), positions.end(), size_t(0));
+    QtConcurrent::blockingMap(&pool, positions, [&](size_t i) {
+        if (!cancelled || !cancelled->load(std::memory_order_relaxed))
+            texts[i] = of(recordings[i]);
     });
-    return {std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end())};
+    return texts;
 }
 
 bool contains(const Parts &parts, QStringView needle)
