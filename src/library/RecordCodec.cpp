@@ -326,6 +326,33 @@ Segment fastSegment(json::element value)
     return segment;
 }
 
+// The keys of a note read into one member each; later duplicates of a key win, as in
+// QJsonDocument.
+const std::pair<std::string_view, QString Recording::*> requiredStrings[] = {
+    {"id", &Recording::id}, {"title", &Recording::title}, {"createdAt", &Recording::createdAt},
+    {"summary", &Recording::summary}};
+const std::pair<std::string_view, std::optional<QString> Recording::*> optionalStrings[] = {
+    {"deletedAt", &Recording::deletedAt}, {"folderId", &Recording::folderId},
+    {"storedAudioName", &Recording::storedAudioName}, {"status", &Recording::status},
+    {"summaryTemplate", &Recording::summaryTemplate}, {"summaryTemplateName", &Recording::summaryTemplateName}};
+const std::pair<std::string_view, std::optional<bool> Recording::*> optionalBools[] = {
+    {"starred", &Recording::starred}, {"summaryStale", &Recording::summaryStale}};
+const std::pair<std::string_view, std::optional<qint64> Recording::*> optionalIntegers[] = {
+    {"completedChunks", &Recording::completedChunks}, {"summaryTemplateVersion", &Recording::summaryTemplateVersion}};
+
+// Stores read() in the member the table gives for key; its index in the table, -1 when absent.
+template<typename Member, size_t N, typename Read>
+int store(const std::pair<std::string_view, Member> (&table)[N], std::string_view key, Recording &recording, Read read)
+{
+    for (size_t i = 0; i < N; ++i) {
+        if (table[i].first == key) {
+            recording.*(table[i].second) = read();
+            return int(i);
+        }
+    }
+    return -1;
+}
+
 std::optional<Recording> decodeFast(const QByteArray &bytes)
 {
     // QJsonDocument skips a byte order mark; simdjson does not.
@@ -343,21 +370,11 @@ std::optional<Recording> decodeFast(const QByteArray &bytes)
         return std::nullopt;
     try {
         Recording recording;
-        unsigned seen = 0;
+        unsigned seen = 0; // one bit per required key
         for (const json::key_value_pair field : object) {
             const std::string_view key = field.key;
             const json::element value = field.value;
-            if (key == "id")
-                recording.id = fastString(value), seen |= 1;
-            else if (key == "title")
-                recording.title = fastString(value), seen |= 2;
-            else if (key == "duration")
-                recording.duration = fastNumber(value), seen |= 4;
-            else if (key == "createdAt")
-                recording.createdAt = fastString(value), seen |= 8;
-            else if (key == "summary")
-                recording.summary = fastString(value), seen |= 16;
-            else if (key == "segments") {
+            if (key == "segments") {
                 json::array array;
                 if (value.get_array().get(array))
                     throw Mismatch{};
@@ -365,27 +382,16 @@ std::optional<Recording> decodeFast(const QByteArray &bytes)
                 recording.segments.reserve(array.size());
                 for (const json::element segment : array)
                     recording.segments.push_back(fastSegment(segment));
-                seen |= 32;
-            } else if (key == "starred")
-                recording.starred = fastOptional<bool>(value, fastBool);
-            else if (key == "deletedAt")
-                recording.deletedAt = fastOptional<QString>(value, fastString);
-            else if (key == "folderId")
-                recording.folderId = fastOptional<QString>(value, fastString);
-            else if (key == "storedAudioName")
-                recording.storedAudioName = fastOptional<QString>(value, fastString);
-            else if (key == "completedChunks")
-                recording.completedChunks = fastOptional<qint64>(value, fastInteger);
-            else if (key == "status")
-                recording.status = fastOptional<QString>(value, fastString);
-            else if (key == "summaryStale")
-                recording.summaryStale = fastOptional<bool>(value, fastBool);
-            else if (key == "summaryTemplate")
-                recording.summaryTemplate = fastOptional<QString>(value, fastString);
-            else if (key == "summaryTemplateName")
-                recording.summaryTemplateName = fastOptional<QString>(value, fastString);
-            else if (key == "summaryTemplateVersion")
-                recording.summaryTemplateVersion = fastOptional<qint64>(value, fastInteger);
+                seen |= 1u << 4;
+            } else if (key == "duration") {
+                recording.duration = fastNumber(value);
+                seen |= 1u << 5;
+            } else if (const int at = store(requiredStrings, key, recording, [&] { return fastString(value); }); at >= 0) {
+                seen |= 1u << at;
+            } else if (store(optionalStrings, key, recording, [&] { return fastOptional<QString>(value, fastString); }) < 0
+                       && store(optionalBools, key, recording, [&] { return fastOptional<bool>(value, fastBool); }) < 0) {
+                store(optionalIntegers, key, recording, [&] { return fastOptional<qint64>(value, fastInteger); });
+            }
         }
         if (seen != 63)
             return std::nullopt;
