@@ -263,16 +263,20 @@ QCoro::Task<> Workspace::whenIdle()
 void Workspace::filter()
 {
     const QString folded = SearchText::fold(m_query.trimmed());
-    if (!folded.isEmpty() && !isSearchIndexed()) {
-        // Searched before the background build landed: build now and stop that one.
+    const bool build = !folded.isEmpty() && !isSearchIndexed();
+    if (build) {
+        // Searched before the background build landed: build here, each note's text just before
+        // it is searched (while it is still in the processor's cache), and stop that build.
         m_searchBuildCancelled->store(true);
-        m_searchTexts = SearchText::ofAll(m_records);
+        m_searchTexts.assign(m_records.size(), {});
         m_replacedDuringBuild.clear();
         ++m_recordsGeneration;
     }
     // Every note is looked at on its own, in parallel: a large library is hundreds of megabytes.
     std::vector<char> shown(m_records.size());
     const auto look = [&](size_t i) {
+        if (build)
+            m_searchTexts[i] = SearchText::of(m_records[i]);
         shown[i] = inScope(m_records[i], m_scope)
             && (folded.isEmpty() || SearchText::contains(m_searchTexts[i], folded));
     };
