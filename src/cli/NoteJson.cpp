@@ -26,12 +26,4 @@ QByteArray document(const Recording &recording)
     return QJsonDocument(object(recording)).toJson(QJsonDocument::Indented);
 }
 
-QByteArray array(const std::vector<Recording> &recordings)
-{
-    QJsonArray notes;
-    for (const Recording &recording : recordings)
-        notes.append(object(recording));
-    return QJsonDocument(notes).toJson(QJsonDocument::Indented);
-}
-
 } // namespace NoteJson

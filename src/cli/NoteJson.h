@@ -3,6 +3,8 @@
 #include "library/Recording.h"
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <vector>
 
@@ -11,5 +13,13 @@
 namespace NoteJson {
 QJsonObject object(const Recording &recording);
 QByteArray document(const Recording &recording);
-QByteArray array(const std::vector<Recording> &recordings);
+// Any range of notes (a vector, or the workspace's filtered list).
+template<typename Notes>
+QByteArray array(const Notes &recordings)
+{
+    QJsonArray notes;
+    for (const Recording &recording : recordings)
+        notes.append(object(recording));
+    return QJsonDocument(notes).toJson(QJsonDocument::Indented);
+}
 }

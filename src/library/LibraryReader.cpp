@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <numeric>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,18 +28,21 @@ QByteArray encoded(const QString &path)
     return QFile::encodeName(path);
 }
 
-// Reads a regular file of at most maxBytes without following a link and without blocking on a
-// FIFO or device someone left in the library. nullopt when it is not a readable regular file of
-// that size.
-std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
+// Reads a regular file of at most maxBytes into bytes (reusing its buffer, with
+// RecordCodec::decodePadding bytes to spare) without following a link and without blocking on a
+// FIFO or device someone left in the library. False when it is not a readable regular file of that
+// size.
+bool readRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
 {
     const int fd = ::open(encoded(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return std::nullopt;
-    std::optional<QByteArray> result;
+        return false;
+    bool read = false;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 && info.st_size <= maxBytes) {
-        QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+        bytes.resize(0); // keeps the buffer, unlike clear()
+        bytes.reserve(qsizetype(info.st_size) + RecordCodec::decodePadding);
+        bytes.resize(qsizetype(info.st_size));
         qint64 total = 0;
         bool failed = false;
         while (total < bytes.size()) {
@@ -58,11 +62,11 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
             failed = true;
         if (!failed) {
             bytes.truncate(qsizetype(total));
-            result = std::move(bytes);
+            read = true;
         }
     }
     ::close(fd);
-    return result;
+    return read;
 }
 
 enum class Verdict { Silent, Counted, Candidate };
@@ -117,14 +121,21 @@ EntryOutcome examine(const QString &folder, const QString &name, bool includeDel
     const QString recordFile = entry + QStringLiteral("/record.json");
     if (LibraryReader::isSymbolicLink(entry) || LibraryReader::isSymbolicLink(recordFile))
         return outcome;
-    const std::optional<QByteArray> bytes = readRegularFile(recordFile, LibraryReader::maxRecordBytes);
-    if (!bytes)
-        return outcome;
+    // One buffer per reading thread: a fresh one per note would be fresh memory for the kernel to
+    // clear, note after note. One that an unusually large note grew is let go.
+    thread_local QByteArray bytes;
+    bool decoded = false;
     try {
-        outcome.recording = RecordCodec::decodeRecording(*bytes);
+        if (readRegularFile(recordFile, LibraryReader::maxRecordBytes, bytes)) {
+            outcome.recording = RecordCodec::decodeRecording(bytes);
+            decoded = true;
+        }
     } catch (...) {
-        return outcome;
     }
+    if (bytes.capacity() > 4'000'000)
+        bytes = QByteArray();
+    if (!decoded)
+        return outcome;
     Recording &recording = outcome.recording;
     if (managed && (!LibraryReader::isUuidString(recording.id) || recording.id != name))
         return outcome;
@@ -186,10 +197,10 @@ std::vector<Project> LibraryReader::readProjects(const QString &root)
     }
     if (!S_ISREG(info.st_mode))
         throw SystemError::fromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, file);
-    const std::optional<QByteArray> bytes = readRegularFile(file, LibraryReader::maxRecordBytes);
-    if (!bytes)
+    QByteArray bytes;
+    if (!readRegularFile(file, LibraryReader::maxRecordBytes, bytes))
         throw SystemError::fromErrno(errno ? errno : EFBIG, file);
-    return RecordCodec::decodeProjects(*bytes);
+    return RecordCodec::decodeProjects(bytes);
 }
 
 namespace LibraryReader {
@@ -256,8 +267,12 @@ LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed)
     // listing order. A pool of its own: the caller may itself be a task of the global pool, and
     // waiting there for work queued behind it deadlocks once every pool thread waits.
     QThreadPool pool;
-    QList<EntryOutcome> outcomes = QtConcurrent::blockingMapped(
-        &pool, names, [&](const QString &name) { return examine(folder, name, includeDeleted, managed); });
+    std::vector<EntryOutcome> outcomes(size_t(names.size()));
+    std::vector<size_t> positions(outcomes.size());
+    std::iota(positions.begin(), positions.end(), size_t(0));
+    QtConcurrent::blockingMap(&pool, positions, [&](size_t i) {
+        outcomes[i] = examine(folder, names[qsizetype(i)], includeDeleted, managed);
+    });
 
     LibrarySnapshot snapshot;
     QSet<QString> accepted;

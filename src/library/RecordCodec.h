@@ -20,6 +20,10 @@ namespace RecordCodec {
 // Pretty-printed, keys sorted, absent optionals omitted (never null), "/" written as "\/".
 QByteArray encodeRecording(const Recording &recording);
 
+// Bytes a caller may leave free after a note's JSON (QByteArray::capacity()) so that decoding
+// needs no padded copy of it.
+inline constexpr qsizetype decodePadding = 64;
+
 // Accepts JSON null for an absent optional key, drops unknown keys, requires integral numbers for
 // completedChunks and summaryTemplateVersion. Throws RecordFormatError. audioURL stays absent.
 Recording decodeRecording(const QByteArray &json);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <atomic>
 #include <vector>
 
 // The note list's search: containment after full Unicode case folding, so "STRASSE" finds
@@ -14,16 +15,22 @@ namespace SearchText {
 // Full case folding (ICU's default folding, not Qt's one-to-one simple folding).
 QString fold(QStringView text);
 
-// What a search looks at: title, summary and every segment's text, joined without a separator
-// (so a match may span two parts), folded. Speaker names are not searched.
-QString of(const Recording &recording);
+// What a search looks at in one note: the title, the summary and every segment's text, in that
+// order, each folded, read as one text joined without a separator (so a match may span two
+// parts). Speaker names are not searched. A part that folding leaves as it is (Chinese text,
+// lower-case Latin) is the note's own string, shared rather than copied.
+using Parts = std::vector<QString>;
+Parts of(const Recording &recording);
 
-// of() for every note, folded in parallel; same order.
-std::vector<QString> ofAll(const std::vector<Recording> &recordings);
+// of() for every note, folded in parallel; same order. Once cancelled is set, the rest are left
+// empty (the result is then of no use).
+std::vector<Parts> ofAll(const std::vector<Recording> &recordings, const std::atomic<bool> *cancelled = nullptr);
 
 // Whether haystack contains needle (both already folded). Scans for the needle's first character
 // with Qt's vectorised character search, which is several times faster than a general substring
 // search for the short queries people type.
 bool contains(QStringView haystack, QStringView needle);
+// Whether the parts, read as one text, contain needle (already folded).
+bool contains(const Parts &parts, QStringView needle);
 
 } // namespace SearchText

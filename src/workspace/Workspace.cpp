@@ -13,10 +13,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QPointer>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -109,12 +112,34 @@ void Workspace::setRecords(std::vector<Recording> records)
 {
     if (m_records == records)
         return;
+    // The list keeps showing the notes it showed, where they are in the new records (as copies
+    // would have); filter() decides anew.
+    QHash<QString, size_t> shown;
+    for (size_t i : m_filtered.positions())
+        shown.insert(m_records[i].id, 0);
     m_records = std::move(records);
+    std::vector<size_t> kept;
+    if (!shown.isEmpty()) {
+        for (size_t i = 0; i < m_records.size(); ++i) {
+            if (shown.contains(m_records[i].id))
+                kept.push_back(i);
+        }
+    }
+    const bool dropped = kept.size() != m_filtered.size();
+    m_filtered = FilteredNotes(&m_records, std::move(kept));
     m_searchTexts.clear();
     m_replacedDuringBuild.clear();
     ++m_recordsRevision;
-    buildSearchTexts(++m_recordsGeneration);
+    // Started a moment later: a search that follows the load at once (the command line's list
+    // --query) builds the texts itself, and the background build then finds nothing to do.
+    const quint64 generation = ++m_recordsGeneration;
+    QTimer::singleShot(100, this, [this, generation] {
+        if (m_recordsGeneration == generation && !isSearchIndexed())
+            buildSearchTexts(generation);
+    });
     Q_EMIT recordsChanged();
+    if (dropped)
+        Q_EMIT filteredChanged();
 }
 
 void Workspace::setProjects(std::vector<Project> projects)
@@ -242,27 +267,39 @@ QCoro::Task<> Workspace::whenIdle()
 void Workspace::filter()
 {
     const QString folded = SearchText::fold(m_query.trimmed());
-    if (!folded.isEmpty() && !isSearchIndexed()) {
-        // Searched before the background build landed: build now; the late result is dropped.
-        m_searchTexts = SearchText::ofAll(m_records);
+    const bool build = !folded.isEmpty() && !isSearchIndexed();
+    if (build) {
+        // Searched before the background build landed: build here, each note's text just before
+        // it is searched (while it is still in the processor's cache), and stop that build.
+        m_searchBuildCancelled->store(true);
+        m_searchTexts.assign(m_records.size(), {});
         m_replacedDuringBuild.clear();
         ++m_recordsGeneration;
     }
+    // Every note is looked at on its own, in parallel: a large library is hundreds of megabytes.
+    std::vector<char> shown(m_records.size());
+    const auto look = [&](size_t i) {
+        if (build)
+            m_searchTexts[i] = SearchText::of(m_records[i]);
+        shown[i] = inScope(m_records[i], m_scope)
+            && (folded.isEmpty() || SearchText::contains(m_searchTexts[i], folded));
+    };
+    if (folded.isEmpty() || m_records.size() < 64) {
+        for (size_t i = 0; i < m_records.size(); ++i)
+            look(i);
+    } else {
+        std::vector<size_t> all(m_records.size());
+        std::iota(all.begin(), all.end(), size_t(0));
+        QtConcurrent::blockingMap(all, [&](size_t i) { look(i); });
+    }
     std::vector<size_t> matches;
-    for (size_t i = 0; i < m_records.size(); ++i) {
-        if (inScope(m_records[i], m_scope) && (folded.isEmpty() || SearchText::contains(m_searchTexts[i], folded)))
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i])
             matches.push_back(i);
     }
-    const bool sameNotes = m_filteredRevision == m_recordsRevision && matches.size() == m_filtered.size()
-        && std::equal(matches.begin(), matches.end(), m_filtered.begin(),
-                      [&](size_t i, const Recording &shown) { return m_records[i].id == shown.id; });
-    if (sameNotes)
+    if (m_filteredRevision == m_recordsRevision && matches == m_filtered.positions())
         return;
-    std::vector<Recording> result;
-    result.reserve(matches.size());
-    for (size_t i : matches)
-        result.push_back(m_records[i]);
-    m_filtered = std::move(result);
+    m_filtered = FilteredNotes(&m_records, std::move(matches));
     m_filteredRevision = m_recordsRevision;
     Q_EMIT filteredChanged();
 }
@@ -272,8 +309,12 @@ QCoro::Task<> Workspace::buildSearchTexts(quint64 generation)
     if (m_records.empty())
         co_return;
     QPointer<Workspace> self(this);
-    auto build = [records = m_records] { return SearchText::ofAll(records); };
-    std::vector<QString> texts = co_await runInBackground(std::move(build));
+    m_searchBuildCancelled->store(true);
+    m_searchBuildCancelled = std::make_shared<std::atomic<bool>>(false);
+    auto build = [records = m_records, cancelled = m_searchBuildCancelled] {
+        return SearchText::ofAll(records, cancelled.get());
+    };
+    std::vector<SearchText::Parts> texts = co_await runInBackground(std::move(build));
     if (!self || m_recordsGeneration != generation || isSearchIndexed())
         co_return;
     m_searchTexts = std::move(texts);

@@ -2,6 +2,7 @@
 
 #include "library/LibraryReader.h"
 #include "library/Recording.h"
+#include "library/SearchText.h"
 #include "workspace/JobServices.h"
 #include "workspace/OrganizeChange.h"
 
@@ -10,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,6 +25,68 @@ class UserPrompts;
 struct SummaryPreferences;     // src/processing/SummaryPreferences.h
 struct JobState;               // src/processing/WorkspaceJob.cpp
 enum class NoteExportFormat : int; // src/library/NoteExport.h (defined there with ": int")
+
+// The notes the list shows, in order: positions into the workspace's records, read as the notes
+// themselves, so a list of 2,000 long transcripts is not a second copy of them. It reads records as
+// they are now (a note changed in place shows its new content); filteredChanged says when the list
+// itself is worth reading again.
+class FilteredNotes {
+public:
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using difference_type = std::ptrdiff_t;
+        using value_type = Recording;
+        using pointer = const Recording *;
+        using reference = const Recording &;
+
+        Iterator() = default;
+        Iterator(const std::vector<Recording> *records, std::vector<size_t>::const_iterator at)
+            : m_records(records), m_at(at)
+        {
+        }
+        reference operator*() const { return (*m_records)[*m_at]; }
+        pointer operator->() const { return &**this; }
+        Iterator &operator++()
+        {
+            ++m_at;
+            return *this;
+        }
+        Iterator operator++(int)
+        {
+            Iterator before = *this;
+            ++m_at;
+            return before;
+        }
+        bool operator==(const Iterator &other) const { return m_at == other.m_at; }
+
+    private:
+        const std::vector<Recording> *m_records = nullptr;
+        std::vector<size_t>::const_iterator m_at;
+    };
+
+    FilteredNotes() = default;
+    FilteredNotes(const std::vector<Recording> *records, std::vector<size_t> positions)
+        : m_records(records), m_positions(std::move(positions))
+    {
+    }
+
+    size_t size() const { return m_positions.size(); }
+    bool empty() const { return m_positions.empty(); }
+    const Recording &operator[](size_t row) const { return (*m_records)[m_positions[row]]; }
+    const Recording &at(size_t row) const { return (*m_records)[m_positions.at(row)]; }
+    const Recording &front() const { return (*this)[0]; }
+    Iterator begin() const { return {m_records, m_positions.begin()}; }
+    Iterator end() const { return {m_records, m_positions.end()}; }
+    // Where each listed note is in records.
+    const std::vector<size_t> &positions() const { return m_positions; }
+
+    bool operator==(const FilteredNotes &other) const { return m_positions == other.m_positions; }
+
+private:
+    const std::vector<Recording> *m_records = nullptr;
+    std::vector<size_t> m_positions;
+};
 
 // The controller behind the main window: the open library's notes and projects, what the note list
 // shows, the busy flag, the last messages and the processing job's progress. Every member runs on
@@ -39,7 +103,7 @@ class Workspace final : public QObject {
     Q_PROPERTY(LibraryScope scope READ scope WRITE setScope NOTIFY scopeChanged)
     Q_PROPERTY(std::optional<QString> selectedID READ selectedID WRITE setSelectedID NOTIFY selectedIDChanged)
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
-    Q_PROPERTY(std::vector<Recording> filtered READ filtered NOTIFY filteredChanged)
+    Q_PROPERTY(FilteredNotes filtered READ filtered NOTIFY filteredChanged)
     Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
     Q_PROPERTY(std::optional<QString> notice READ notice WRITE setNotice NOTIFY noticeChanged)
     Q_PROPERTY(std::optional<QString> error READ error WRITE setError NOTIFY errorChanged)
@@ -64,7 +128,7 @@ public:
     const LibraryScope &scope() const { return m_scope; }
     const std::optional<QString> &selectedID() const { return m_selectedID; }
     const QString &query() const { return m_query; }
-    const std::vector<Recording> &filtered() const { return m_filtered; }
+    const FilteredNotes &filtered() const { return m_filtered; }
     bool loading() const { return m_loading; }
     const std::optional<QString> &notice() const { return m_notice; }
     const std::optional<QString> &error() const { return m_error; }
@@ -213,7 +277,7 @@ private:
     LibraryScope m_scope;
     std::optional<QString> m_selectedID;
     QString m_query;
-    std::vector<Recording> m_filtered;
+    FilteredNotes m_filtered;
     bool m_loading = false;
     std::optional<QString> m_notice;
     std::optional<QString> m_error;
@@ -226,11 +290,13 @@ private:
     // Folded search text of each note in records (same order), built in the background after
     // every new list of notes (or at the first search if that comes sooner) and kept in step by
     // replaceRecord, so typing in the search field never folds the whole library.
-    std::vector<QString> m_searchTexts;
+    std::vector<SearchText::Parts> m_searchTexts;
     quint64 m_recordsGeneration = 0; // bumped by setRecords: a build for an older list is dropped
     quint64 m_recordsRevision = 0;   // bumped by every change of records
     quint64 m_filteredRevision = 0;  // m_recordsRevision when filtered was last published
     std::vector<QString> m_replacedDuringBuild; // ids to refold when a background build lands
+    // Set to stop the running background build, whose result would be dropped.
+    std::shared_ptr<std::atomic<bool>> m_searchBuildCancelled = std::make_shared<std::atomic<bool>>(false);
     QCoro::Task<> buildSearchTexts(quint64 generation);
 
     // Load counter: a home or foreign load applies its result only while it still holds its value.

@@ -14,7 +14,7 @@ Recording fullNote()
     r.title = QStringLiteral("周会 / weekly \"sync\"");
     r.duration = 3725.25;
     r.createdAt = QStringLiteral("2026-03-01T08:15:30Z");
-    r.segments = {{QStringLiteral("s1"), 0, 60, QStringLiteral("第一段 a/b"), QStringLiteral("甲")},
+    r.segments = {{QStringLiteral("s1"), 0, 60, QStringLiteral("第一段 a/b é😀"), QStringLiteral("甲")},
                   {QStringLiteral("s2"), 60, 60, QStringLiteral("零长度"), QString()}};
     r.summary = QStringLiteral("# 纪要\n- 行动项");
     r.starred = true;
@@ -100,6 +100,16 @@ TEST(RecordCodecTest, IntegralFieldsAcceptOnlyWholeNumbers)
     for (const char *bad : {R"(,"completedChunks":3.5)", R"(,"completedChunks":"3")", R"(,"completedChunks":1e30)",
                             R"(,"summaryTemplateVersion":0.1)", R"(,"summaryTemplateVersion":true)"})
         EXPECT_THROW(RecordCodec::decodeRecording(minimal(bad)), RecordFormatError) << bad;
+}
+
+TEST(RecordCodecTest, ReadsByteOrderMarksRepeatedKeysAndEveryEscape)
+{
+    EXPECT_EQ(RecordCodec::decodeRecording("\xEF\xBB\xBF" + minimal("")).id, QStringLiteral("A"));
+    EXPECT_EQ(RecordCodec::decodeRecording(minimal(R"(,"title":"later")")).title, QStringLiteral("later"));
+    // A lone surrogate escape is kept, as Qt's own reader keeps it.
+    static const char16_t expected[] = {0xD800, 0xE9, 0xD83D, 0xDE00, 0, u'/'};
+    EXPECT_EQ(RecordCodec::decodeRecording(minimal(R"(,"status":"\ud800\u00e9\ud83d\ude00\u0000\/")")).status,
+              QString::fromUtf16(expected, 6));
 }
 
 TEST(RecordCodecTest, RejectsWrongShapes)

@@ -26,7 +26,7 @@ TEST(SearchTextTest, FoldsLikeIcuAcrossScripts)
         QStringLiteral("Hello"), QStringLiteral("ÀÉÎÕÜ×Þ"), QStringLiteral("µßÿ"), QStringLiteral("ŉĲŸ"),
         QStringLiteral("ΣΟΦΊΑς"), QStringLiteral("ПРИВЕТ"), QStringLiteral("ＡＢＣ"), QStringLiteral("会议纪要"),
         QStringLiteral("カタカナ"), QStringLiteral("한국어"), QStringLiteral("😀"), QStringLiteral("\U00010400"),
-        QStringLiteral(" \n。"), QStringLiteral("İ")};
+        QStringLiteral(" \n。"), QStringLiteral("İ"), QStringLiteral("，ａｚ“…”")};
     QRandomGenerator random(7);
     for (int round = 0; round < 500; ++round) {
         QString text;
@@ -34,6 +34,10 @@ TEST(SearchTextTest, FoldsLikeIcuAcrossScripts)
         for (int i = 0; i < count; ++i)
             text += pieces[random.bounded(int(std::size(pieces)))];
         ASSERT_EQ(SearchText::fold(text), icuFold(text)) << text.toStdString();
+        // A note's search text shares a part only where folding leaves it as it is.
+        Recording note;
+        note.title = text;
+        ASSERT_EQ(SearchText::of(note).front(), icuFold(text)) << text.toStdString();
     }
     EXPECT_EQ(SearchText::fold(QStringLiteral("STRASSE")), SearchText::fold(QStringLiteral("Straße")));
     EXPECT_TRUE(SearchText::fold(QString()).isEmpty());
@@ -54,8 +58,13 @@ TEST(SearchTextTest, ContainsFindsEveryPlacement)
     Recording note;
     note.title = QStringLiteral("foo");
     note.summary = QStringLiteral("BAR");
-    note.segments = {{"s", 0, 1, QStringLiteral("Baz"), QStringLiteral("Speaker")}};
-    const QString text = SearchText::of(note);
-    EXPECT_TRUE(SearchText::contains(text, QStringLiteral("obarb")));
-    EXPECT_FALSE(SearchText::contains(text, QStringLiteral("speaker")));
+    note.segments = {{"s", 0, 1, QString(), QStringLiteral("Speaker")},
+                     {"t", 1, 2, QStringLiteral("Baz"), QStringLiteral("Speaker")},
+                     {"u", 2, 3, QStringLiteral("会议"), QStringLiteral("Speaker")}};
+    // Matches may run across parts, empty ones included; speakers are not searched.
+    const SearchText::Parts text = SearchText::of(note);
+    for (const char *needle : {"obarb", "rbaz会", "z会议", "foobarbaz会议", "foo"})
+        EXPECT_TRUE(SearchText::contains(text, QString::fromUtf8(needle))) << needle;
+    for (const char *needle : {"speaker", "议x", "oobr", "foobarbaz会议!"})
+        EXPECT_FALSE(SearchText::contains(text, QString::fromUtf8(needle))) << needle;
 }

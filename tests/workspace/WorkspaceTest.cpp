@@ -6,7 +6,8 @@ using namespace LibraryFixture;
 
 namespace {
 
-QStringList ids(const std::vector<Recording> &records)
+template<typename Notes>
+QStringList ids(const Notes &records)
 {
     QStringList result;
     for (const Recording &r : records)
