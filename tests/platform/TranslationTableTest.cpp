@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -48,71 +49,35 @@ QString unescape(const QString &body)
 // comments and character literals skipped.
 std::vector<Literal> literalsOf(const QString &source)
 {
+    static const QRegularExpression token(
+        QStringLiteral(R"re(//[^\n]*|/\*.*?\*/|'(?:\\.|[^'\\\n])*'|R"([^(\s]*)\((.*?)\)\1"|"((?:\\.|[^"\\\n])*)")re"),
+        QRegularExpression::DotMatchesEverythingOption);
     std::vector<Literal> literals;
-    bool joinable = false; // only white space or comments since the last literal
     bool modelFacing = false;
     int line = 1;
-    const qsizetype n = source.size();
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = source[i];
-        if (c == QLatin1Char('\n')) {
-            ++line;
-            ++i;
-        } else if (source.mid(i, 2) == QLatin1String("//")) {
-            const qsizetype start = i;
-            while (i < n && source[i] != QLatin1Char('\n'))
-                ++i;
-            const QString comment = source.mid(start, i - start);
-            if (comment.contains(QLatin1String("model-facing text begins")))
+    qsizetype counted = 0;
+    qsizetype lastEnd = -1; // the end of the last literal
+    for (auto it = token.globalMatch(source); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString text = match.captured();
+        line += int(QStringView(source).mid(counted, match.capturedStart() - counted).count(u'\n'));
+        counted = match.capturedStart();
+        if (text.startsWith(QLatin1String("//"))) {
+            if (text.contains(QLatin1String("model-facing text begins")))
                 modelFacing = true;
-            else if (comment.contains(QLatin1String("model-facing text ends")))
+            else if (text.contains(QLatin1String("model-facing text ends")))
                 modelFacing = false;
-        } else if (source.mid(i, 2) == QLatin1String("/*")) {
-            const qsizetype end = source.indexOf(QLatin1String("*/"), i + 2);
-            const qsizetype stop = end < 0 ? n : end + 2;
-            line += int(source.mid(i, stop - i).count(QLatin1Char('\n')));
-            i = stop;
-        } else if (c == QLatin1Char('\'')) {
-            ++i;
-            while (i < n && source[i] != QLatin1Char('\'')) {
-                if (source[i] == QLatin1Char('\\'))
-                    ++i;
-                ++i;
-            }
-            ++i;
-            joinable = false;
-        } else if (c == QLatin1Char('"')) {
-            const bool raw = i > 0 && source[i - 1] == QLatin1Char('R');
-            QString body;
-            const int startLine = line;
-            if (raw) {
-                const qsizetype open = source.indexOf(QLatin1Char('('), i);
-                const QString close = QLatin1Char(')') + source.mid(i + 1, open - i - 1) + QLatin1Char('"');
-                const qsizetype end = source.indexOf(close, open);
-                const qsizetype stop = end < 0 ? n : end;
-                body = source.mid(open + 1, stop - open - 1);
-                i = stop + close.size();
-            } else {
-                qsizetype j = i + 1;
-                while (j < n && source[j] != QLatin1Char('"') && source[j] != QLatin1Char('\n')) {
-                    if (source[j] == QLatin1Char('\\'))
-                        ++j;
-                    ++j;
-                }
-                body = unescape(source.mid(i + 1, j - i - 1));
-                i = j + 1;
-            }
-            line += int(body.count(QLatin1Char('\n'))) * (raw ? 1 : 0);
-            if (joinable && !literals.empty())
-                literals.back().text += body;
-            else
-                literals.push_back({body, startLine, modelFacing});
-            joinable = true;
-        } else {
-            if (!c.isSpace())
-                joinable = false;
-            ++i;
+            continue;
         }
+        if (!text.startsWith(u'"') && !text.startsWith(u'R'))
+            continue; // a block comment or a character literal
+        const QString body = text.startsWith(u'R') ? match.captured(2) : unescape(match.captured(3));
+        const bool adjacent = lastEnd >= 0 && QStringView(source).mid(lastEnd, counted - lastEnd).trimmed().isEmpty();
+        if (adjacent && !literals.empty())
+            literals.back().text += body;
+        else
+            literals.push_back({body, line, modelFacing});
+        lastEnd = match.capturedEnd();
     }
     return literals;
 }

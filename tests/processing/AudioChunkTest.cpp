@@ -54,7 +54,7 @@ double agreement(const std::vector<qint16> &ours, const std::vector<qint16> &ref
 
 } // namespace
 
-TEST(AudioChunk, WindowsMatchTheFfmpegCommandLine)
+TEST(AudioChunk, WindowsMatchTheFfmpegCommandLineUnderAnExactHeader)
 {
     struct Case {
         QString path;
@@ -66,10 +66,14 @@ TEST(AudioChunk, WindowsMatchTheFfmpegCommandLine)
         {tone("m4a", 40, 48000, 2), 21.5, 10}, {tone("flac", 40, 22050, 1), 30, 60},
         {tone("ogg", 40, 48000, 2), 12, 8},    {tone("wav", 40, 8000, 1), 5.25, 3},
         {speech("mp3"), 0.5, 2},               {video(true), 1, 1.5},
+        {tone("mp3", 130, 44100, 2), 120, 60}, // the last window of a note is shorter
     };
     for (const Case &c : cases) {
         SCOPED_TRACE((c.path + QStringLiteral(" @") + QString::number(c.start)).toStdString());
         const QByteArray wav = AudioChunk::wav(c.path, c.start, c.duration);
+        // The 44-byte header describes exactly the whole samples that follow.
+        EXPECT_EQ(wav.size() % 2, 0);
+        EXPECT_EQ(wav.left(44), wavHeader(quint32(wav.size() - 44)));
         const std::vector<qint16> ours = samplesOf(wav);
         const std::vector<qint16> reference = ffmpegWindow(c.path, c.start, c.duration, false);
         ASSERT_FALSE(reference.empty());
@@ -79,21 +83,6 @@ TEST(AudioChunk, WindowsMatchTheFfmpegCommandLine)
         // pre-roll), so the samples are checked against a decode from the start instead.
         EXPECT_GT(agreement(ours, ffmpegWindow(c.path, c.start, c.duration, true)), 40.0);
     }
-}
-
-TEST(AudioChunk, HeaderDescribesExactlyTheSamples)
-{
-    const QString path = tone("mp3", 130, 44100, 2);
-    const QByteArray full = AudioChunk::wav(path, 60, 60);
-    const quint32 n = quint32(full.size() - 44);
-    EXPECT_NEAR(double(n), 1'920'000.0, 640.0);
-    EXPECT_EQ(n % 2, 0u);
-    EXPECT_EQ(full.left(44), wavHeader(n));
-
-    // The last window of the note is shorter and its header follows.
-    const QByteArray last = AudioChunk::wav(path, 120, 60);
-    EXPECT_NEAR(double(last.size() - 44), 320'000.0, 640.0);
-    EXPECT_EQ(last.left(44), wavHeader(quint32(last.size() - 44)));
 }
 
 TEST(AudioChunk, CapsOneWindowAtFourMillionBytes)

@@ -11,36 +11,15 @@
 #include "services/OllamaClient.h"
 #include "support/AudioFixtures.h"
 #include "support/TaskRunner.h"
-#include "workspace/UserPrompts.h"
+#include "support/WorkspacePrompts.h"
 #include "workspace/Workspace.h"
 
-#include <QCoroTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <map>
 
 namespace JobTest {
-
-class FakePrompts final : public UserPrompts {
-public:
-    bool answer = true;
-    bool hold = false; // keeps the question open until cleared
-    int asked = 0;
-    QString informative;
-
-    std::optional<QString> chooseFolder(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseAudioFile(const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override { return {}; }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString informativeText, QString, QString) override
-    {
-        ++asked;
-        informative = informativeText;
-        while (hold)
-            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
-        co_return answer;
-    }
-};
 
 // What the interface saw, in order: one line per change of a job field.
 inline void observe(Workspace &workspace, QStringList &log)
@@ -59,6 +38,7 @@ public:
     // A Workspace on a new library in a temporary folder, or on the library at `root`.
     explicit Fixture(const QString &root = {})
     {
+        prompts.cloudAnswer = true;
         configuration.asrService = QStringLiteral("whisper");
         configuration.summaryService = QStringLiteral("ollama");
         configuration.ollamaModel = QStringLiteral("qwen3:8b");
@@ -140,7 +120,7 @@ public:
     std::map<QString, QString> keys;
     QStringList keyRequests;
     std::unique_ptr<NativeLibrary> library;
-    FakePrompts prompts;
+    TestSupport::WorkspacePrompts prompts;
     JobServices services;
     Transcribe transcribe;
     // When set, the engine instead of `transcribe`, with timed segments.

@@ -72,8 +72,8 @@ TEST(JobSummary, CloudSummaryOfTwoPartsMergesOnceAndSavesTheTemplate)
     f.workspace->startJob(true, interview);
     f.waitForJobEnd();
 
-    EXPECT_EQ(f.prompts.asked, 1);
-    EXPECT_TRUE(f.prompts.informative.startsWith(QStringLiteral("OpenAI\n127.0.0.1\n\n将发送这条笔记的逐字稿")));
+    EXPECT_EQ(f.prompts.cloudAsked, 1);
+    EXPECT_TRUE(f.prompts.cloudInformative.startsWith(QStringLiteral("OpenAI\n127.0.0.1\n\n将发送这条笔记的逐字稿")));
     EXPECT_EQ(f.keyRequests, QStringList({QStringLiteral("openai")}));
     EXPECT_EQ(log, QStringList({"job on", "text 准备整理纪要…", "text 整理纪要 1 / 2…", "progress 0.333333",
                                 "text 整理纪要 2 / 2…", "progress 0.666667", "text 正在合并纪要…", "progress 1",
@@ -109,7 +109,7 @@ TEST(JobSummary, OllamaCutsSmallerPartsAndNeedsNoConsentOrKey)
 
     f.runJob(true);
     EXPECT_FALSE(f.workspace->error()) << f.workspace->error()->toStdString();
-    EXPECT_EQ(f.prompts.asked, 0);
+    EXPECT_EQ(f.prompts.cloudAsked, 0);
     EXPECT_TRUE(f.keyRequests.isEmpty());
     const auto chats = ollama.requestsTo("chat");
     ASSERT_EQ(chats.size(), 7u);
@@ -148,7 +148,7 @@ TEST(JobSummary, FailuresKeepThePreviousSummary)
     EXPECT_EQ(stored.summary, QStringLiteral("旧纪要"));
     EXPECT_EQ(stored.summaryTemplate, QStringLiteral("memo"));
     EXPECT_EQ(stored.summaryStale, true);
-    EXPECT_EQ(f.prompts.asked, 2); // asked again for every job
+    EXPECT_EQ(f.prompts.cloudAsked, 2); // asked again for every job
 }
 
 TEST(JobCloud, ConsentIsAskedForEveryJobAndADeclineChangesNothing)
@@ -159,12 +159,12 @@ TEST(JobCloud, ConsentIsAskedForEveryJobAndADeclineChangesNothing)
     const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 2, 16000, 1));
     const Recording before = f.onDisk(note.id);
     f.workspace->setNotice(QStringLiteral("之前的消息"));
-    f.prompts.answer = false;
+    f.prompts.cloudAnswer = false;
     QStringList log;
     JobTest::observe(*f.workspace, log);
 
     f.workspace->startJob(false, SummaryPreferences());
-    EXPECT_TRUE(TestSupport::waitUntil([&] { return f.prompts.asked == 1; }));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return f.prompts.cloudAsked == 1; }));
     QCoreApplication::processEvents();
     EXPECT_TRUE(log.isEmpty()) << log.join('\n').toStdString();
     EXPECT_EQ(f.workspace->notice(), QStringLiteral("之前的消息"));
@@ -172,20 +172,20 @@ TEST(JobCloud, ConsentIsAskedForEveryJobAndADeclineChangesNothing)
     EXPECT_EQ(f.onDisk(note.id), before);
     EXPECT_TRUE(f.keyRequests.isEmpty());
     EXPECT_EQ(cloud.server.requestCount(), 0u);
-    EXPECT_TRUE(f.prompts.informative.contains(QStringLiteral("将分段发送这条笔记的录音音频。")));
+    EXPECT_TRUE(f.prompts.cloudInformative.contains(QStringLiteral("将分段发送这条笔记的录音音频。")));
 
     // Accepting the next time starts the job after a new question; a start while it is open is ignored.
-    f.prompts.answer = true;
-    f.prompts.hold = true;
+    f.prompts.cloudAnswer = true;
+    f.prompts.holdCloud = true;
     cloud.server.setStandingAnswer("audio/transcriptions", TestSupport::CannedResponse::json(QJsonObject{{"text", "你好"}}));
     f.workspace->startJob(false, SummaryPreferences());
     f.workspace->startJob(false, SummaryPreferences());
-    EXPECT_EQ(f.prompts.asked, 2);
+    EXPECT_EQ(f.prompts.cloudAsked, 2);
     EXPECT_FALSE(f.workspace->jobID());
-    f.prompts.hold = false;
+    f.prompts.holdCloud = false;
     EXPECT_TRUE(TestSupport::waitUntil([&] { return f.workspace->jobID().has_value(); }));
     f.waitForJobEnd();
-    EXPECT_EQ(f.prompts.asked, 2);
+    EXPECT_EQ(f.prompts.cloudAsked, 2);
     EXPECT_EQ(cloud.server.requestCount(), 1u);
     ASSERT_EQ(f.onDisk(note.id).segments.size(), 1u);
     EXPECT_EQ(f.onDisk(note.id).segments.at(0).text, QStringLiteral("你好"));

@@ -9,9 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -187,42 +184,6 @@ TEST_F(LocalTranscriberTest, ReportsWhatTheEngineLeftBehind)
         EXPECT_TRUE(text == c.text) << "unexpected text of " << text.size() << " characters";
         EXPECT_TRUE(workFolders().isEmpty());
     }
-}
-
-TEST_F(LocalTranscriberTest, ReadsTheEnginesSegmentsAndRetriesALoopOnce)
-{
-    const QString engine = QStringLiteral(HUSHNOTE_SOURCE_DIR "/tests/support/fake-whisper-cli");
-    QTemporaryDir answers;
-    qputenv("FAKE_WHISPER_ANSWERS", QFile::encodeName(answers.path()));
-    auto calls = [&] {
-        return QString::fromUtf8(ServicesTest::readAll(answers.filePath(QStringLiteral("calls")))).split(u'\n', Qt::SkipEmptyParts);
-    };
-    auto answer = [&](const QString &name, const QStringList &texts) {
-        QJsonArray items;
-        for (int i = 0; i < texts.size(); ++i)
-            items.append(QJsonObject{{"offsets", QJsonObject{{"from", i * 1000}, {"to", i * 1000 + 900}}}, {"text", texts[i]}});
-        write(answers.filePath(name), QJsonDocument(QJsonObject{{"transcription", items}}).toJson());
-    };
-    LocalTranscriber transcriber(m_models, engine);
-    auto run = [&] { return TestSupport::runTask(transcriber.transcribe(silentWav(), QStringLiteral("test"))); };
-
-    answer(QStringLiteral("answer.json"), {QStringLiteral(" 第一句。"), QStringLiteral(" 第二句。")});
-    ChunkTranscript transcript = run();
-    EXPECT_EQ(transcript.text, QStringLiteral("text"));
-    EXPECT_EQ(transcript.segments, (std::vector<TimedText>{{0, 0.9, QStringLiteral("第一句。")}, {1, 1.9, QStringLiteral("第二句。")}}));
-    EXPECT_EQ(calls().size(), 1);
-
-    // A loop: one more run with -mc 0, whose answer is kept.
-    answer(QStringLiteral("answer.json"), QStringList(10, QStringLiteral("谢谢观看。")));
-    answer(QStringLiteral("retry.json"), {QStringLiteral("会议结束。")});
-    transcript = run();
-    EXPECT_EQ(transcript.segments, (std::vector<TimedText>{{0, 0.9, QStringLiteral("会议结束。")}}));
-    const QStringList runs = calls();
-    ASSERT_EQ(runs.size(), 3);
-    EXPECT_FALSE(runs[1].contains(QStringLiteral(" -mc 0")));
-    EXPECT_TRUE(runs[2].endsWith(QStringLiteral("-oj -sns -et 2.8 -mc 0 -tp 0.2")));
-    qunsetenv("FAKE_WHISPER_ANSWERS");
-    EXPECT_TRUE(workFolders().isEmpty());
 }
 
 TEST_F(LocalTranscriberTest, KillsAnEngineThatRunsTooLongOrIsCancelled)

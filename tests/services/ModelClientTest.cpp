@@ -103,7 +103,6 @@ TEST_F(ModelClientTest, DashScopeTranscriptionCarriesTheAudioInlineAsABase64Data
                                 {"content", QJsonArray{QJsonObject{{"type", "input_audio"},
                                                                    {"input_audio", QJsonObject{{"data", dataURL}}}}}}}}}};
     EXPECT_EQ(request.json(), expected);
-    EXPECT_TRUE(dataURL.startsWith(QStringLiteral("data:audio/wav;base64,UklGR"))); // "RIFF"
 }
 
 TEST_F(ModelClientTest, OpenAIAndGrokUploadTheExactMultipartBody)

@@ -136,6 +136,11 @@ FakeHttpServer::FakeHttpServer()
 
 FakeHttpServer::~FakeHttpServer()
 {
+    stop();
+}
+
+void FakeHttpServer::stop()
+{
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -189,6 +194,8 @@ CannedResponse FakeHttpServer::record(RecordedRequest request)
     std::lock_guard lock(m_mutex);
     const std::string path = request.path;
     m_requests.push_back(std::move(request));
+    if (std::optional<CannedResponse> own = answerFor(m_requests.back()))
+        return std::move(*own);
     auto queued = m_queued.find(path);
     if (queued != m_queued.end() && !queued->second.empty()) {
         CannedResponse answer = std::move(queued->second.front());
@@ -224,12 +231,25 @@ void FakeHttpServer::respond(const CannedResponse &answer, void *target)
     }
     if (answer.delivery == CannedResponse::Delivery::HeldThenComplete)
         hold(generation);
-    response.status = answer.status;
+    // A plain 200 is left to the server, which makes it a 206 with the range a request asked for.
+    if (answer.status != 200 || answer.delivery != CannedResponse::Delivery::Complete)
+        response.status = answer.status;
     for (const auto &[name, value] : answer.headers)
         response.set_header(name, value);
     if (answer.delivery == CannedResponse::Delivery::Complete
         || answer.delivery == CannedResponse::Delivery::HeldThenComplete) {
         response.set_content(answer.body, answer.contentType);
+        return;
+    }
+    if (answer.delivery == CannedResponse::Delivery::Chunked) {
+        auto whole = std::make_shared<std::string>(answer.body);
+        response.set_chunked_content_provider(answer.contentType, [whole](std::size_t offset, httplib::DataSink &sink) {
+            if (offset < whole->size())
+                sink.write(whole->data() + offset, whole->size() - offset);
+            else
+                sink.done();
+            return true;
+        });
         return;
     }
     // A declared length longer than what is sent: the client sees a body that stops short.
@@ -295,12 +315,6 @@ std::optional<RecordedRequest> FakeHttpServer::lastRequest() const
     if (m_requests.empty())
         return std::nullopt;
     return m_requests.back();
-}
-
-void FakeHttpServer::clearRequests()
-{
-    std::lock_guard lock(m_mutex);
-    m_requests.clear();
 }
 
 void FakeHttpServer::releaseHeld()

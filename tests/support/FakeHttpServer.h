@@ -48,6 +48,7 @@ struct CannedResponse {
         StallMidBody, // send the head and `sentBeforeFault` body bytes, then send nothing more
         CloseMidBody, // send the head and `sentBeforeFault` body bytes, then close the connection
         HeldThenComplete, // send nothing until released, then the whole answer
+        Chunked,      // the whole body in chunked encoding, so a Range header is not honoured
     };
 
     int status = 200;
@@ -93,13 +94,18 @@ public:
     std::size_t requestCount(const std::string &path) const;
     // The most recent request (to any path); absent before the first.
     std::optional<RecordedRequest> lastRequest() const;
-    // Forget the recorded requests (canned answers stay).
-    void clearRequests();
 
     // Lets every answer held by NeverAnswer or StallMidBody end (its connection is closed).
     void releaseHeld();
     // Answers currently held open by NeverAnswer or StallMidBody.
     std::size_t heldCount() const;
+
+protected:
+    // A subclass may answer a request itself (called with the server's lock held); no answer falls
+    // back to the queued and standing ones.
+    virtual std::optional<CannedResponse> answerFor(const RecordedRequest &) { return std::nullopt; }
+    // Stops serving; a subclass whose answerFor uses its own members calls it in its destructor.
+    void stop();
 
 private:
     void install();

@@ -2,6 +2,8 @@
 
 #include "workspace/UserPrompts.h"
 
+#include <QCoroTimer>
+
 #include <QStringList>
 
 #include <functional>
@@ -10,7 +12,6 @@
 namespace TestSupport {
 
 // Answers every dialog with what the test set beforehand and remembers what each one showed.
-// Cloud uploads are always declined.
 class WorkspacePrompts final : public UserPrompts {
 public:
     std::optional<QString> folderAnswer;
@@ -21,6 +22,11 @@ public:
     QStringList audioRequest;                // title, message
     QStringList saveRequest;                 // title, suggested name, extension
     int saveAsked = 0;
+    // The cloud-upload question: declined unless told otherwise, held open while holdCloud is set.
+    bool cloudAnswer = false;
+    bool holdCloud = false;
+    int cloudAsked = 0;
+    QString cloudInformative;
 
     std::optional<QString> chooseFolder(const QString &title, const QString &message,
                                         const QString &startFolder) override
@@ -39,7 +45,14 @@ public:
         saveRequest = {title, name, ext};
         return saveAnswer ? saveAnswer() : std::nullopt;
     }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
+    QCoro::Task<bool> confirmCloudUpload(QString, QString informativeText, QString, QString) override
+    {
+        ++cloudAsked;
+        cloudInformative = informativeText;
+        while (holdCloud)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
+        co_return cloudAnswer;
+    }
 };
 
 } // namespace TestSupport
