@@ -168,7 +168,7 @@ void LibraryShell::chooseScope(const QString &kind, const QString &projectID)
         scope = LibraryScope::project(projectID);
     m_workspace->setScope(scope);
     m_workspace->filter();
-    const std::vector<Recording> &listed = m_workspace->filtered();
+    const FilteredNotes &listed = m_workspace->filtered();
     const std::optional<QString> &selected = m_workspace->selectedID();
     const bool kept = selected && std::any_of(listed.begin(), listed.end(),
                                               [&](const Recording &r) { return r.id == *selected; });
