@@ -103,8 +103,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "could not replace the note's audio\n");
         return 1;
     }
+    const Recording asImported = note;
     note.duration = seconds;
-    library.saveNow(note);
+    library.saveNow(asImported, note);
     workspace.loadHome();
     spin([&] { return !workspace.loading(); });
     workspace.setSelectedID(note.id);
@@ -128,12 +129,13 @@ int main(int argc, char **argv)
     const size_t window = std::min<size_t>(60, perChunk.size() / 2);
 
     // The store's share: one save of the finished note, and of the same note with few segments.
-    Recording finished = library.loadHomeNow().recordings.front();
+    const Recording stored = library.loadHomeNow().recordings.front();
+    Recording finished = stored;
     const auto timeSaves = [&](const Recording &recording) {
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < 10; ++i)
-            library.saveNow(recording);
+            library.saveNow(stored, recording);
         return double(timer.nsecsElapsed()) / 10e6;
     };
     const double fullSaveMs = timeSaves(finished);

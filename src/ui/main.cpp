@@ -90,6 +90,9 @@ int main(int argc, char *argv[])
     else
         imports.addPaths(files);
 
+    // --- other programs on the same library: the window follows what they change ---
+    app.workspace().followLibraryChanges();
+
     // --- one instance per user: import handed-over files and come to the front ---
     QObject::connect(&instance, &SingleInstance::activated, &imports, [&imports](const QStringList &handed,
                                                                             const QString &token) {

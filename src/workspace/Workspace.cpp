@@ -69,10 +69,8 @@ Workspace::Workspace(NativeLibrary &library, UserPrompts &prompts, JobServices s
       m_services(std::move(services)),
       m_libraryLabel(L(QString::fromUtf8(homeLabelKey)))
 {
-    if (bootstrap) {
-        followLibraryChanges();
+    if (bootstrap)
         loadHome();
-    }
 }
 
 Workspace::~Workspace() = default;

@@ -173,7 +173,7 @@ public:
     // (notes added, removed or rewritten, the project list). Nothing while another library is open.
     QCoro::Task<> refresh();
     // From now on, refreshes shortly after anything changes in the home library's folder, its
-    // folder of notes or the open note's record.json. A bootstrapping Workspace starts it itself.
+    // folder of notes or the open note's record.json (the desktop program does this at its start).
     void followLibraryChanges();
 
     // --- audio import (WorkspaceImport.cpp) ---

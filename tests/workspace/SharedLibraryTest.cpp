@@ -103,6 +103,7 @@ protected:
 TEST_F(SharedLibraryTest, AJobHereKeepsWhatTheCommandLineChangedMeanwhileAndTheWindowFollows)
 {
     JobTest::Fixture here(root());
+    here.workspace->followLibraryChanges();
     const Recording note = here.importNote(AudioFixtures::tone(QStringLiteral("wav"), 30, 16000, 1));
     // While the chunk is being transcribed here, another program stars and renames the note.
     here.onChunk = [&](int) {
@@ -136,6 +137,7 @@ TEST_F(SharedLibraryTest, ACommandLineJobKeepsWhatTheWindowChangedMeanwhile)
     const Recording note = transcribedNote();
     JobTest::Fixture here(root());
     Workspace &window = *here.workspace;
+    window.followLibraryChanges();
     QProcess summarize;
     startHeldSummary(summarize, note);
 
