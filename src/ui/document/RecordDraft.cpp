@@ -84,6 +84,7 @@ QString RecordDraft::applyLabel() const
 
 void RecordDraft::begin(const Recording &record, bool summary)
 {
+    m_original = record;
     m_draft = record;
     m_draft.segments.clear();
     m_summaryMode = summary;
@@ -139,7 +140,9 @@ QCoro::Task<> RecordDraft::runSave(Recording edited)
     setSaving(true);
     setError({});
     try {
-        co_await m_workspace->saveEdits(std::move(edited));
+        // What another program changed meanwhile is kept; only this edit's own changes are carried.
+        QCoro::Task<> saving = m_workspace->saveEdits(std::move(edited), m_original);
+        co_await std::move(saving);
     } catch (...) {
         const QString description = describeCurrentError();
         if (self) {

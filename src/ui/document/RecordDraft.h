@@ -86,6 +86,7 @@ private:
     void setError(const QString &error);
 
     QPointer<Workspace> m_workspace;
+    Recording m_original; // the note as the editor opened it: only what differs from it is saved
     Recording m_draft; // every field but the segments, which live in m_segments
     DraftSegmentModel m_segments;
     bool m_summaryMode = false;
