@@ -69,6 +69,10 @@ ApplicationWindow {
         }
     }
 
+    PromptDialogs {
+        prompts: AppPrompts
+    }
+
     AudioDropArea {
         anchors.fill: parent
         workspace: AppWorkspace
