@@ -1,7 +1,9 @@
 #include "app/DesktopApp.h"
+#include "platform/SingleInstance.h"
 #include "shell/DesktopLook.h"
 #include "shell/ImportQueue.h"
 #include "shell/ScreenshotRunner.h"
+#include "shell/WindowBenchmark.h"
 #include "workspace/Workspace.h"
 
 #include <QCommandLineParser>
@@ -10,6 +12,7 @@
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
+#include <QWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Hushnote_UiPlugin)
@@ -29,7 +32,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationName(QStringLiteral("Hushnote"));
     QGuiApplication::setOrganizationName(QStringLiteral("Hushnote"));
     QGuiApplication::setApplicationVersion(QStringLiteral(HUSHNOTE_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("hushnote"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.hushnote.Hushnote"));
     QGuiApplication application(argc, argv);
 
     QCommandLineParser parser;
@@ -45,12 +48,23 @@ int main(int argc, char *argv[])
                                     QStringLiteral("png"));
     const QCommandLineOption listScenes(QStringLiteral("list-screenshots"),
                                         QStringLiteral("List the scenes --screenshot knows."));
-    parser.addOptions({screenshot, output, listScenes});
+    const QCommandLineOption benchmark(QStringLiteral("benchmark"),
+                                       QStringLiteral("Quit after the first frame, or after timing search keystrokes "
+                                                      "(development)."),
+                                       QStringLiteral("first-frame|keystrokes"));
+    parser.addOptions({screenshot, output, listScenes, benchmark});
     parser.process(application);
     if (parser.isSet(listScenes)) {
         ScreenshotRunner::list();
         return 0;
     }
+
+    // --- one instance per user: a later start hands its files to the running one and quits ---
+    SingleInstance instance;
+    const QStringList files = SingleInstance::filesFromArguments(parser.positionalArguments());
+    if (!parser.isSet(screenshot) && !parser.isSet(benchmark) && !instance.claim(files))
+        return 0;
+    // --- end of the single-instance block ---
 
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QFont font(QStringLiteral("Noto Sans CJK SC"));
@@ -76,9 +90,25 @@ int main(int argc, char *argv[])
     if (engine.rootObjects().isEmpty())
         return 1;
 
-    if (parser.isSet(screenshot))
+    if (parser.isSet(benchmark))
+        WindowBenchmark::run(&engine, &app.workspace(), parser.value(benchmark) == QLatin1String("keystrokes"));
+    else if (parser.isSet(screenshot))
         takeScreenshot(parser.value(screenshot), parser.value(output), &engine, &app);
     else
-        imports.addPaths(parser.positionalArguments());
+        imports.addPaths(files);
+
+    // --- one instance per user: import handed-over files and come to the front ---
+    QObject::connect(&instance, &SingleInstance::activated, &imports, [&imports](const QStringList &handed,
+                                                                            const QString &token) {
+        if (!token.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            window->show();
+            window->raise();
+            window->requestActivate();
+        }
+        imports.addPaths(handed);
+    });
+    // --- end of the single-instance block ---
     return QGuiApplication::exec();
 }

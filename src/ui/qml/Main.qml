@@ -73,6 +73,13 @@ ApplicationWindow {
         prompts: AppPrompts
     }
 
+    // Processing: a job that ends while no window of the program is active is announced by a
+    // desktop notification.
+    JobNotifier {
+        workspace: AppWorkspace
+        windowActive: Qt.application.state === Qt.ApplicationActive
+    }
+
     AudioDropArea {
         anchors.fill: parent
         workspace: AppWorkspace

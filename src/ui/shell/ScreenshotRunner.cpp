@@ -54,7 +54,8 @@ QCoro::Task<int> ScreenshotRunner::run(QString scene, QString output, QQmlApplic
     co_await workspace->whenIdle();
     co_await SceneContext::pause(300);
     co_await entry->drive(context);
-    co_await workspace->whenIdle();
+    if (entry->waitsForIdle)
+        co_await workspace->whenIdle();
     // Popups, animations and the waveform read settle.
     co_await SceneContext::pause(700);
     QQuickWindow *target = windowNamed(engine, entry->windowObjectName);

@@ -49,6 +49,9 @@ struct ScreenshotScene {
     // Saved from this window instead of the main one (a settings scene names its window's
     // objectName); empty for the main window.
     QString windowObjectName;
+    // False for a scene that shows work still running (the processing popover during a job): the
+    // picture is then taken without waiting for the workspace to become idle.
+    bool waitsForIdle = true;
 };
 
 namespace ScreenshotScenes {

@@ -3,6 +3,7 @@
 #include "app/DesktopPrompts.h"
 #include "app/QmlForeignTypes.h"
 #include "library/NativeLibrary.h"
+#include "platform/Preferences.h"
 #include "playback/AudioController.h"
 #include "services/WhisperDownloadState.h"
 #include "workspace/Workspace.h"
@@ -21,9 +22,11 @@ class Setup : public QObject {
 public Q_SLOTS:
     void applicationAvailable()
     {
-        // The preferences and the home library live in a temporary folder.
+        // Settings screens read the preferences store: a throwaway one, never the person's; the
+        // home library lives beside it.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
+        Preferences::setSharedFilePath(m_home.filePath(QStringLiteral("Hushnote.conf")));
         m_library = std::make_unique<NativeLibrary>(m_home.filePath(QStringLiteral("Library")));
         m_workspace = std::make_unique<Workspace>(*m_library, m_prompts, JobServices{}, true);
         m_audio = std::make_unique<AudioController>();
