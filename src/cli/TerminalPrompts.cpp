@@ -5,19 +5,19 @@
 
 TerminalPrompts::TerminalPrompts(bool allowCloudOnce) : m_allowCloudOnce(allowCloudOnce) {}
 
-std::optional<QString> TerminalPrompts::chooseFolder(const QString &, const QString &, const QString &)
+QCoro::Task<std::optional<QString>> TerminalPrompts::chooseFolder(QString, QString, QString)
 {
-    return m_chosenPath;
+    co_return m_chosenPath;
 }
 
-std::optional<QString> TerminalPrompts::chooseAudioFile(const QString &, const QString &)
+QCoro::Task<std::optional<QString>> TerminalPrompts::chooseAudioFile(QString, QString)
 {
-    return m_chosenPath;
+    co_return m_chosenPath;
 }
 
-std::optional<QString> TerminalPrompts::chooseSaveLocation(const QString &, const QString &, const QString &)
+QCoro::Task<std::optional<QString>> TerminalPrompts::chooseSaveLocation(QString, QString, QString)
 {
-    return m_chosenPath;
+    co_return m_chosenPath;
 }
 
 QCoro::Task<bool> TerminalPrompts::confirmCloudUpload(QString messageText, QString informativeText,

@@ -21,11 +21,10 @@ public:
     // True while the consent question waits for an answer on the terminal.
     bool isAsking() const { return m_asking; }
 
-    std::optional<QString> chooseFolder(const QString &title, const QString &message,
-                                        const QString &startFolder) override;
-    std::optional<QString> chooseAudioFile(const QString &title, const QString &message) override;
-    std::optional<QString> chooseSaveLocation(const QString &title, const QString &suggestedName,
-                                              const QString &fileExtension) override;
+    QCoro::Task<std::optional<QString>> chooseFolder(QString title, QString message, QString startFolder) override;
+    QCoro::Task<std::optional<QString>> chooseAudioFile(QString title, QString message) override;
+    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString title, QString suggestedName,
+                                                           QString fileExtension) override;
     QCoro::Task<bool> confirmCloudUpload(QString messageText, QString informativeText, QString confirmButton,
                                          QString cancelButton) override;
 

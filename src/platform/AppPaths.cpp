@@ -36,7 +36,7 @@ QString configurationFile() { return QDir(applicationSupport()).filePath(QString
 
 QString helpersFolder()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("helpers"));
+    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../libexec/hushnote")));
 }
 
 } // namespace AppPaths

@@ -11,6 +11,7 @@ void setApplicationSupportOverride(const QString &folder); // empty restores the
 QString homeLibrary();                           // applicationSupport()/Library
 QString modelsFolder();                          // applicationSupport()/models
 QString configurationFile();                     // applicationSupport()/configuration.json
-// The folder that holds the running executable's helpers ("helpers/whisper/whisper-cli").
+// The folder that holds the running executable's helpers (whisper-cli): ../libexec/hushnote from
+// the executable's folder, laid out the same way in the build tree and when installed.
 QString helpersFolder();
 }

@@ -210,7 +210,7 @@ LocalTranscriber::LocalTranscriber(WhisperModels &models, QString executable)
 
 QString LocalTranscriber::defaultExecutable()
 {
-    return QDir(AppPaths::helpersFolder()).filePath(QStringLiteral("whisper/whisper-cli"));
+    return QDir(AppPaths::helpersFolder()).filePath(QStringLiteral("whisper-cli"));
 }
 
 QCoro::Task<ChunkTranscript> LocalTranscriber::transcribe(QByteArray wav, QString modelID, std::stop_token stop)

@@ -17,7 +17,7 @@ class LocalTranscriber final {
 public:
     static constexpr qint64 outputLimit = 4194304; // the transcript must be smaller than 4 MiB
 
-    // executable defaults to the helper beside the program (helpers/whisper/whisper-cli).
+    // executable defaults to the helper beside the program (../libexec/hushnote/whisper-cli).
     explicit LocalTranscriber(WhisperModels &models, QString executable = {});
 
     static QString defaultExecutable();

@@ -3,6 +3,7 @@
 #include "shell/DesktopLook.h"
 #include "shell/ImportQueue.h"
 #include "shell/ScreenshotRunner.h"
+#include "shell/WindowBenchmark.h"
 #include "workspace/Workspace.h"
 
 #include <QCommandLineParser>
@@ -31,7 +32,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationName(QStringLiteral("Hushnote"));
     QGuiApplication::setOrganizationName(QStringLiteral("Hushnote"));
     QGuiApplication::setApplicationVersion(QStringLiteral(HUSHNOTE_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("hushnote"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.hushnote.Hushnote"));
     QGuiApplication application(argc, argv);
 
     QCommandLineParser parser;
@@ -47,7 +48,11 @@ int main(int argc, char *argv[])
                                     QStringLiteral("png"));
     const QCommandLineOption listScenes(QStringLiteral("list-screenshots"),
                                         QStringLiteral("List the scenes --screenshot knows."));
-    parser.addOptions({screenshot, output, listScenes});
+    const QCommandLineOption benchmark(QStringLiteral("benchmark"),
+                                       QStringLiteral("Quit after the first frame, or after timing search keystrokes "
+                                                      "(development)."),
+                                       QStringLiteral("first-frame|keystrokes"));
+    parser.addOptions({screenshot, output, listScenes, benchmark});
     parser.process(application);
     if (parser.isSet(listScenes)) {
         ScreenshotRunner::list();
@@ -57,7 +62,7 @@ int main(int argc, char *argv[])
     // --- one instance per user: a later start hands its files to the running one and quits ---
     SingleInstance instance;
     const QStringList files = SingleInstance::filesFromArguments(parser.positionalArguments());
-    if (!parser.isSet(screenshot) && !instance.claim(files))
+    if (!parser.isSet(screenshot) && !parser.isSet(benchmark) && !instance.claim(files))
         return 0;
     // --- end of the single-instance block ---
 
@@ -85,7 +90,9 @@ int main(int argc, char *argv[])
     if (engine.rootObjects().isEmpty())
         return 1;
 
-    if (parser.isSet(screenshot))
+    if (parser.isSet(benchmark))
+        WindowBenchmark::run(&engine, &app.workspace(), parser.value(benchmark) == QLatin1String("keystrokes"));
+    else if (parser.isSet(screenshot))
         takeScreenshot(parser.value(screenshot), parser.value(output), &engine, &app);
     else
         imports.addPaths(files);

@@ -401,14 +401,19 @@ void Workspace::finishLoad(int generation, std::exception_ptr failure, std::opti
 
 void Workspace::chooseLibrary()
 {
-    if (!isIdle())
-        return;
+    if (isIdle())
+        runChooseLibrary();
+}
+
+QCoro::Task<> Workspace::runChooseLibrary()
+{
+    QPointer<Workspace> self(this);
     const QString start = QDir::home().filePath(QStringLiteral("Documents/Hushnote"));
-    const std::optional<QString> folder =
-        m_prompts.chooseFolder(L(QStringLiteral("打开资料库（只读）")),
-                               L(QStringLiteral("选择包含 recordings 的目录。旧资料保持只读，可复制到我的资料库后继续整理。")),
-                               start);
-    if (folder)
+    const std::optional<QString> folder = co_await m_prompts.chooseFolder(
+        L(QStringLiteral("打开资料库（只读）")),
+        L(QStringLiteral("选择包含 recordings 的目录。旧资料保持只读，可复制到我的资料库后继续整理。")), start);
+    // The chooser may have stayed open while other work started: openLibrary checks again.
+    if (self && folder)
         openLibrary(*folder);
 }
 

@@ -267,6 +267,10 @@ private:
     void finishLoad(int generation, std::exception_ptr failure, std::optional<LibrarySnapshot> snapshot,
                     const QString &label, bool managed, std::shared_ptr<ScopedFileAccess> access);
     QCoro::Task<> runOpenLibrary(QString folder, std::shared_ptr<ScopedFileAccess> access, int generation);
+    // The choosers' halves of chooseLibrary, chooseAudio and exportText.
+    QCoro::Task<> runChooseLibrary();
+    QCoro::Task<> runChooseAudio();
+    QCoro::Task<> runExport(bool summary, NoteExportFormat format, Recording note);
 
     NativeLibrary &m_library;
     UserPrompts &m_prompts;

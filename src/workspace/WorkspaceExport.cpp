@@ -11,6 +11,8 @@
 #include "platform/Localization.h"
 #include "workspace/UserPrompts.h"
 
+#include <QPointer>
+
 void Workspace::exportText(bool summary, NoteExportFormat format)
 {
     // Subtitles are made of the transcript's timed segments; a summary has no cue times.
@@ -18,28 +20,38 @@ void Workspace::exportText(bool summary, NoteExportFormat format)
     const std::optional<Recording> selected = selectedRecord();
     if (!selected)
         return;
-    // The dialog runs its own event loop; a job may change the note meanwhile. The export is of
-    // the note as it was when the person asked.
-    const Recording note = *selected;
+    // The chooser stays open while the event loop runs on; a job may change the note meanwhile.
+    // The export is of the note as it was when the person asked.
+    runExport(summary, format, *selected);
+}
 
+QCoro::Task<> Workspace::runExport(bool summary, NoteExportFormat format, Recording note)
+{
+    QPointer<Workspace> self(this);
     std::optional<QString> location;
+    QString refusal;
     try {
-        location = m_prompts.chooseSaveLocation(summary ? L(QStringLiteral("导出纪要")) : L(QStringLiteral("导出逐字稿")),
-                                                NoteExport::filename(note, summary, format),
-                                                NoteExport::fileExtension(format));
+        location = co_await m_prompts.chooseSaveLocation(
+            summary ? L(QStringLiteral("导出纪要")) : L(QStringLiteral("导出逐字稿")),
+            NoteExport::filename(note, summary, format), NoteExport::fileExtension(format));
     } catch (const AppFailure &failure) {
-        setError(failure.description());
-        return;
+        refusal = failure.description();
+    }
+    if (!self)
+        co_return;
+    if (!refusal.isEmpty()) {
+        setError(refusal);
+        co_return;
     }
     if (!location)
-        return;
+        co_return;
 
     try {
         const ScopedFileAccess access(*location);
         FileUtil::writeAtomically(*location, NoteExport::render(note, summary, format).toUtf8());
     } catch (...) {
         setError(L(QStringLiteral("导出失败：%@")).replace(QLatin1String("%@"), describeCurrentError()));
-        return;
+        co_return;
     }
     setNotice(summary ? L(QStringLiteral("已导出纪要。")) : L(QStringLiteral("已导出逐字稿。")));
 }

@@ -45,11 +45,17 @@ QCoro::Task<> WorkspaceImport::run(Workspace *workspace, QString audioPath, std:
 
 void Workspace::chooseAudio()
 {
-    if (!isIdle())
-        return;
-    const std::optional<QString> file = m_prompts.chooseAudioFile(
+    if (isIdle())
+        runChooseAudio();
+}
+
+QCoro::Task<> Workspace::runChooseAudio()
+{
+    QPointer<Workspace> self(this);
+    const std::optional<QString> file = co_await m_prompts.chooseAudioFile(
         L(QStringLiteral("导入录音")), L(QStringLiteral("导入音频副本，并将整理结果保存在你的资料库。")));
-    if (file)
+    // importAudio checks again that nothing else started while the chooser was open.
+    if (self && file)
         importAudio(*file);
 }
 

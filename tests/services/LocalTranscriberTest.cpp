@@ -218,9 +218,9 @@ TEST_F(LocalTranscriberTest, KillsAnEngineThatRunsTooLongOrIsCancelled)
 
 TEST_F(LocalTranscriberTest, RealEngineRefusesAFileThatIsNotAModel)
 {
-    const QString engine = QStringLiteral(HUSHNOTE_BIN_DIR "/helpers/whisper/whisper-cli");
+    const QString engine = QStringLiteral(HUSHNOTE_BIN_DIR "/../libexec/hushnote/whisper-cli");
     if (!QFileInfo(engine).isExecutable())
-        GTEST_SKIP() << "whisper-cli has not been built (scripts/build-whisper " HUSHNOTE_BIN_DIR "/helpers/whisper)";
+        GTEST_SKIP() << "whisper-cli has not been built (scripts/build-whisper " HUSHNOTE_BIN_DIR "/../libexec/hushnote)";
     EXPECT_EQ(failureOf([&] { transcribe(engine); }), engineFailed);
     EXPECT_TRUE(workFolders().isEmpty());
 }

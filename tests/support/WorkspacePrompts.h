@@ -28,22 +28,21 @@ public:
     int cloudAsked = 0;
     QString cloudInformative;
 
-    std::optional<QString> chooseFolder(const QString &title, const QString &message,
-                                        const QString &startFolder) override
+    QCoro::Task<std::optional<QString>> chooseFolder(QString title, QString message, QString startFolder) override
     {
         folderRequests.push_back({title, message, startFolder});
-        return folderAnswer;
+        co_return folderAnswer;
     }
-    std::optional<QString> chooseAudioFile(const QString &title, const QString &message) override
+    QCoro::Task<std::optional<QString>> chooseAudioFile(QString title, QString message) override
     {
         audioRequest = {title, message};
-        return audioAnswer;
+        co_return audioAnswer;
     }
-    std::optional<QString> chooseSaveLocation(const QString &title, const QString &name, const QString &ext) override
+    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString title, QString name, QString ext) override
     {
         ++saveAsked;
         saveRequest = {title, name, ext};
-        return saveAnswer ? saveAnswer() : std::nullopt;
+        co_return saveAnswer ? saveAnswer() : std::nullopt;
     }
     QCoro::Task<bool> confirmCloudUpload(QString, QString informativeText, QString, QString) override
     {

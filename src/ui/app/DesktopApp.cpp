@@ -19,7 +19,7 @@ DesktopApp::DesktopApp()
     , m_audio(std::make_unique<AudioController>())
 {
     currentApp = this;
-    QmlInstances::set({m_workspace.get(), m_audio.get(), &downloads()});
+    QmlInstances::set({m_workspace.get(), m_audio.get(), &downloads(), m_prompts.get()});
 }
 
 DesktopApp::~DesktopApp()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopPrompts.h"
 #include "playback/AudioController.h"
 #include "services/WhisperDownloadState.h"
 #include "workspace/Workspace.h"
@@ -7,7 +8,8 @@
 #include <QJSEngine>
 #include <QtQml/qqml.h>
 
-// The core's long-lived objects as QML singletons (AppWorkspace, AppAudio, AppDownloads). They are
+// The core's long-lived objects as QML singletons (AppWorkspace, AppAudio, AppDownloads, and the
+// desktop's AppPrompts). They are
 // made in C++ (by DesktopApp in the program, by fixtures in tests) and handed in through
 // QmlInstances::set before the first QML engine asks for them; QML never owns them. Only Main.qml
 // reaches them: views take what they need as required properties.
@@ -16,6 +18,7 @@ struct Set {
     Workspace *workspace = nullptr;
     AudioController *audio = nullptr;
     WhisperDownloadState *downloads = nullptr;
+    DesktopPrompts *prompts = nullptr;
 };
 void set(const Set &instances);
 const Set &get();
@@ -58,3 +61,11 @@ public:
     }
 };
 
+struct AppPromptsForeign {
+    Q_GADGET
+    QML_FOREIGN(DesktopPrompts)
+    QML_NAMED_ELEMENT(AppPrompts)
+    QML_SINGLETON
+public:
+    static DesktopPrompts *create(QQmlEngine *, QJSEngine *) { return QmlInstances::shared(QmlInstances::get().prompts); }
+};

@@ -69,6 +69,10 @@ ApplicationWindow {
         }
     }
 
+    PromptDialogs {
+        prompts: AppPrompts
+    }
+
     // Processing: a job that ends while no window of the program is active is announced by a
     // desktop notification.
     JobNotifier {

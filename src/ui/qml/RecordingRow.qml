@@ -25,6 +25,7 @@ ItemDelegate {
     Accessible.description: dateLine
     Accessible.selectable: true
     Accessible.selected: selected
+    Accessible.onPressAction: row.activated()
     onClicked: row.activated()
 
     TapHandler {

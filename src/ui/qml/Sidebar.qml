@@ -38,6 +38,33 @@ SidebarSurface {
             }
         }
 
+        // A library opened read-only says so, with the way back to the person's own.
+        RowLayout {
+            visible: !sidebar.shell.isManaged
+            Layout.fillWidth: true
+            Layout.leftMargin: Theme.spacingLarge + 2
+            Layout.rightMargin: Theme.spacingSmall + 2
+            Layout.bottomMargin: Theme.spacingSmall
+            spacing: 6
+            Icon { name: "lock"; size: 12; color: Theme.amber }
+            Text {
+                Layout.fillWidth: true
+                text: sidebar.shell.libraryLabel
+                color: Theme.text
+                font.pixelSize: Theme.smallFontSize
+                elide: Text.ElideMiddle
+                Accessible.name: Strings.t("只读资料") + " " + text
+            }
+            QuietButton {
+                text: Strings.t("我的资料库")
+                font.pixelSize: Theme.smallFontSize
+                implicitHeight: 24
+                raised: true
+                enabled: !sidebar.shell.loading
+                onClicked: sidebar.shell.loadHome()
+            }
+        }
+
         QuietButton {
             objectName: "importButton"
             Layout.fillWidth: true

@@ -1,28 +1,46 @@
-// Runs every tst_*.qml of this folder with the Hushnote.Ui module importable.
+// Runs every tst_*.qml of this folder with the Hushnote.Ui module importable and the program's
+// singletons (AppWorkspace, AppAudio, AppDownloads, AppPrompts) on a throwaway home library.
+#include "app/DesktopPrompts.h"
+#include "app/QmlForeignTypes.h"
+#include "library/NativeLibrary.h"
 #include "platform/Preferences.h"
+#include "playback/AudioController.h"
+#include "services/WhisperDownloadState.h"
+#include "workspace/Workspace.h"
 
 #include <QQmlEngine>
 #include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
-Q_IMPORT_QML_PLUGIN(Hushnote_UiPlugin)
+#include <memory>
 
-// Settings screens read the preferences store: give them a throwaway one, never the person's.
-static void useThrowawayPreferences()
-{
-    static QTemporaryDir folder;
-    Preferences::setSharedFilePath(folder.filePath(QStringLiteral("Hushnote.conf")));
-}
+Q_IMPORT_QML_PLUGIN(Hushnote_UiPlugin)
 
 class Setup : public QObject {
     Q_OBJECT
 public Q_SLOTS:
-    void qmlEngineAvailable(QQmlEngine *engine)
+    void applicationAvailable()
     {
-        useThrowawayPreferences();
-        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        // Settings screens read the preferences store: a throwaway one, never the person's; the
+        // home library lives beside it.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
+        Preferences::setSharedFilePath(m_home.filePath(QStringLiteral("Hushnote.conf")));
+        m_library = std::make_unique<NativeLibrary>(m_home.filePath(QStringLiteral("Library")));
+        m_workspace = std::make_unique<Workspace>(*m_library, m_prompts, JobServices{}, true);
+        m_audio = std::make_unique<AudioController>();
+        QmlInstances::set({m_workspace.get(), m_audio.get(), &WhisperDownloadState::shared(), &m_prompts});
     }
+    void qmlEngineAvailable(QQmlEngine *engine) { engine->addImportPath(QStringLiteral("qrc:/qt/qml")); }
+    void cleanupTestCase() { QmlInstances::set({}); }
+
+private:
+    QTemporaryDir m_home;
+    DesktopPrompts m_prompts;
+    std::unique_ptr<NativeLibrary> m_library;
+    std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<AudioController> m_audio;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(hushnote, Setup)

@@ -17,6 +17,7 @@ Button {
     focusPolicy: Qt.StrongFocus
     opacity: enabled ? 1 : Theme.disabledOpacity
     Accessible.name: text.length > 0 ? text : help
+    Accessible.onPressAction: control.clicked()
     ToolTip.visible: help.length > 0 && hovered
     ToolTip.delay: 600
     ToolTip.text: help

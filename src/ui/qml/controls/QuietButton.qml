@@ -33,6 +33,8 @@ Button {
 
     Accessible.name: text.length > 0 ? text : help
     Accessible.description: text.length > 0 ? help : ""
+    // Screen readers and desktop test tools press it through here.
+    Accessible.onPressAction: control.clicked()
     ToolTip.visible: help.length > 0 && hovered
     ToolTip.delay: 600
     ToolTip.text: help
