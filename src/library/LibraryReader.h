@@ -3,6 +3,7 @@
 #include "library/Recording.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 // The result of one read of a library folder.
@@ -26,6 +27,13 @@ inline constexpr qint64 maxRecordBytes = 33'554'432;
 // Throws AppFailure "资料库包含不安全的链接。", SystemError when the folder of notes cannot be
 // listed, or the project list's read/decode error.
 LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed);
+
+// One entry of the folder of notes by the same rules as read(); nullopt where read() would skip it
+// or leave it out.
+std::optional<Recording> readNote(const QString &url, const QString &name, bool includeDeleted, bool managed);
+
+// root/projects.json; empty when there is none. Throws like read().
+std::vector<Project> readProjects(const QString &root);
 
 // True only when the item itself is a symbolic link (never followed); false when it cannot be
 // examined (e.g. it does not exist).

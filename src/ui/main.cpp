@@ -1,4 +1,5 @@
 #include "app/DesktopApp.h"
+#include "platform/SingleInstance.h"
 #include "shell/DesktopLook.h"
 #include "shell/ImportQueue.h"
 #include "shell/ScreenshotRunner.h"
@@ -10,6 +11,7 @@
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
+#include <QWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Hushnote_UiPlugin)
@@ -52,6 +54,13 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    // --- one instance per user: a later start hands its files to the running one and quits ---
+    SingleInstance instance;
+    const QStringList files = SingleInstance::filesFromArguments(parser.positionalArguments());
+    if (!parser.isSet(screenshot) && !instance.claim(files))
+        return 0;
+    // --- end of the single-instance block ---
+
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(13);
@@ -79,6 +88,20 @@ int main(int argc, char *argv[])
     if (parser.isSet(screenshot))
         takeScreenshot(parser.value(screenshot), parser.value(output), &engine, &app);
     else
-        imports.addPaths(parser.positionalArguments());
+        imports.addPaths(files);
+
+    // --- one instance per user: import handed-over files and come to the front ---
+    QObject::connect(&instance, &SingleInstance::activated, &imports, [&imports](const QStringList &handed,
+                                                                            const QString &token) {
+        if (!token.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            window->show();
+            window->raise();
+            window->requestActivate();
+        }
+        imports.addPaths(handed);
+    });
+    // --- end of the single-instance block ---
     return QGuiApplication::exec();
 }

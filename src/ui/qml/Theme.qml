@@ -112,4 +112,33 @@ QtObject {
     readonly property real fieldFill: 0.04
     readonly property real selectedRowFill: 0.07
     readonly property real hoverRowFill: 0.035
+
+    // Document and player
+    readonly property int documentMargin: 44
+    readonly property int eyebrowDot: 5
+    readonly property int eyebrowFontSize: 10
+    readonly property int documentTitleFontSize: 30
+    readonly property int subtitleFontSize: 12
+    readonly property int transcriptFontSize: 16
+    readonly property int speakerFontSize: 11
+    readonly property int summaryFontSize: 15
+    readonly property int summaryHeadingFontSize: 20
+    readonly property int timeColumnWidth: 76
+    readonly property int activeBarWidth: 2
+    readonly property color activeRowFill: amberAt(0.07)
+    readonly property color searchHit: amberAt(0.38)
+    readonly property real closingOpacity: 0.6
+    readonly property int followDuration: 300
+    readonly property int tabMarkerWidth: 18
+    readonly property int tabMarkerHeight: 3
+    readonly property int editorWidth: 720
+    readonly property int editorHeight: 580
+    readonly property int speakerFieldWidth: 160
+    readonly property int segmentEditorMinHeight: 95
+    readonly property int playButtonSize: 49
+    readonly property int waveformHeight: 36
+    readonly property int waveformBarWidth: 2
+    readonly property real waveformTrackOpacity: 0.4
+    readonly property real waveformUnplayedOpacity: 0.45
+    readonly property int volumeSliderWidth: 60
 }

@@ -56,6 +56,8 @@ Item {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 viewState: viewState
+                workspace: root.workspace
+                audio: root.audio
             }
             NoticeLine {
                 Layout.fillWidth: true
@@ -65,6 +67,7 @@ Item {
             }
             PlayerBar {
                 Layout.fillWidth: true
+                audio: root.audio
                 onSettingsRequested: root.settingsRequested()
             }
         }

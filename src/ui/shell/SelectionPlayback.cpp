@@ -39,6 +39,13 @@ void SelectionPlayback::followSelection()
     if (id == m_loadedID)
         return;
     m_loadedID = id;
+    // The window's content is rebuilt when the language changes: a note the player already holds
+    // keeps playing.
+    if (selected && m_audio->recordID() == id) {
+        m_segments = selected->segments;
+        m_audio->updateTranscript(*selected);
+        return;
+    }
     if (selected) {
         m_segments = selected->segments;
         m_audio->load(*selected);

@@ -41,6 +41,8 @@ QtObject {
         "tray.and.arrow.down": "M12 3v10 M8 9l4 4 4 -4 M3 14h5l1.5 2.5h5L16 14h5v6H3z",
         "books.vertical": "M4 4h4v16H4z M10 4h4v16h-4z M16 5l3.8 -1 3 15.5 -3.8 1z",
         "questionmark.circle": "M12 3a9 9 0 1 0 0.01 0z M9.5 9.5a2.5 2.5 0 1 1 3.5 2.3c-0.7 0.3 -1 0.9 -1 1.7v0.5 M12 17.3v0.2",
+        // Document
+        "headphones": "M4 15v-3a8 8 0 0 1 16 0v3 M4 14h3v6H4z M17 14h3v6h-3z",
         // Processing and settings
         "checkmark.circle": "M12 3a9 9 0 1 0 0.01 0z M8 12.5l3 3 5 -6",
         "checkmark.circle.fill": "M12 3a9 9 0 1 0 0.01 0z M8 12.5l3 3 5 -6",
