@@ -1,7 +1,9 @@
+#include "CloudModelCard.h"
 #include "OllamaSettings.h"
 #include "WhisperSettings.h"
 #include "platform/AppEvents.h"
 #include "platform/Preferences.h"
+#include "services/KeyVault.h"
 #include "services/ModelConfiguration.h"
 #include "services/WhisperDownloadState.h"
 #include "services/WhisperModels.h"
@@ -69,6 +71,9 @@ TEST_F(LocalModelSettingsTest, OllamaListsTheServersModelsAndKeepsTheConfiguredO
     preferences.setData(ModelConfiguration::preferencesKey, stored.encoded());
     OllamaSettings settings(preferences);
     EXPECT_FALSE(settings.inUse());
+    KeyVault vault(QStringLiteral("hushnote-test-ollama"), KeyVault::programIdentifier, &preferences);
+    CloudModelCard summaryCard(true, vault, preferences);
+    EXPECT_TRUE(summaryCard.inUse());
     EXPECT_EQ(settings.modelLabels(), QStringList{QStringLiteral("gone:1b · 待检测")});
 
     settings.refresh();
@@ -85,6 +90,8 @@ TEST_F(LocalModelSettingsTest, OllamaListsTheServersModelsAndKeepsTheConfiguredO
     EXPECT_EQ(saved.summaryService, QStringLiteral("ollama"));
     EXPECT_EQ(saved.ollamaModel, QStringLiteral("llama3:8b"));
     EXPECT_TRUE(settings.inUse());
+    // The cloud summary card of the other section no longer claims to be the one in use.
+    EXPECT_FALSE(summaryCard.inUse());
 
     // A server that is not on this computer is refused; the list empties and nothing is saved.
     settings.setUrl(QStringLiteral("http://192.0.2.1:11434"));

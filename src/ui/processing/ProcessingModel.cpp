@@ -1,5 +1,6 @@
 #include "ProcessingModel.h"
 
+#include "SettingsEvents.h"
 #include "Strings.h"
 #include "library/Recording.h"
 #include "platform/AppEvents.h"
@@ -25,6 +26,7 @@ ProcessingModel::ProcessingModel(QObject *parent) : QObject(parent)
 {
     reload();
     connect(&AppEvents::instance(), &AppEvents::configurationApplied, this, &ProcessingModel::reload);
+    connect(&SettingsEvents::instance(), &SettingsEvents::modelConfigurationSaved, this, &ProcessingModel::reload);
     connect(&Strings::instance(), &Strings::languageChanged, this, &ProcessingModel::changed);
 }
 

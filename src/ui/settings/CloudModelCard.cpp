@@ -1,5 +1,6 @@
 #include "CloudModelCard.h"
 
+#include "SettingsEvents.h"
 #include "Strings.h"
 #include "platform/AppEvents.h"
 #include "platform/Errors.h"
@@ -24,6 +25,10 @@ CloudModelCard::CloudModelCard(bool summary, KeyVault &vault, Preferences &prefe
     });
     connect(&AppEvents::instance(), &AppEvents::providerKeysChanged, this, [this] { refreshKeySaved(); });
     connect(&Strings::instance(), &Strings::languageChanged, this, &CloudModelCard::changed);
+    connect(&SettingsEvents::instance(), &SettingsEvents::modelConfigurationSaved, this, [this] {
+        m_saved = ModelConfiguration::load(m_preferences);
+        Q_EMIT changed();
+    });
     reload();
 }
 
@@ -234,6 +239,7 @@ QCoro::Task<> CloudModelCard::runSave(CloudProvider provider, QString model, QSt
         m_key.clear();
         report(L(QStringLiteral("已保存。")), false);
         Q_EMIT AppEvents::instance().providerKeysChanged();
+        Q_EMIT SettingsEvents::instance().modelConfigurationSaved();
     } catch (...) {
         if (self)
             report(describeCurrentError(), true);

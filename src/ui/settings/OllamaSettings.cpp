@@ -1,5 +1,6 @@
 #include "OllamaSettings.h"
 
+#include "SettingsEvents.h"
 #include "Strings.h"
 #include "platform/AppEvents.h"
 #include "platform/Errors.h"
@@ -17,6 +18,10 @@ OllamaSettings::OllamaSettings(Preferences &preferences, QObject *parent) : QObj
 {
     connect(&AppEvents::instance(), &AppEvents::configurationApplied, this, &OllamaSettings::reload);
     connect(&Strings::instance(), &Strings::languageChanged, this, &OllamaSettings::changed);
+    connect(&SettingsEvents::instance(), &SettingsEvents::modelConfigurationSaved, this, [this] {
+        m_inUse = ModelConfiguration::load(m_preferences).summaryService == QLatin1String("ollama");
+        Q_EMIT changed();
+    });
     reload();
 }
 
@@ -140,8 +145,8 @@ void OllamaSettings::save()
         configuration.ollamaURL = m_url;
         configuration.ollamaModel = m_model;
         configuration.save(m_preferences);
-        m_inUse = true;
         report(L(QStringLiteral("已保存。")), false);
+        Q_EMIT SettingsEvents::instance().modelConfigurationSaved();
     } catch (...) {
         report(describeCurrentError(), true);
     }

@@ -1,5 +1,6 @@
 #include "WhisperSettings.h"
 
+#include "SettingsEvents.h"
 #include "Strings.h"
 #include "platform/AppEvents.h"
 #include "platform/Errors.h"
@@ -30,6 +31,7 @@ WhisperSettings::WhisperSettings(WhisperDownloadState &downloads, WhisperModels 
         setOwnMessage({}, false);
     });
     connect(&Strings::instance(), &Strings::languageChanged, this, &WhisperSettings::changed);
+    connect(&SettingsEvents::instance(), &SettingsEvents::modelConfigurationSaved, this, &WhisperSettings::changed);
 }
 
 void WhisperSettings::setDownloads(WhisperDownloadState *downloads)
@@ -184,6 +186,7 @@ QCoro::Task<> WhisperSettings::runUseSelected(QString id)
         configuration.localASRModel = id;
         configuration.save(m_preferences);
         setOwnMessage(L(QStringLiteral("已切换为本地转写，音频不上传。")), false);
+        Q_EMIT SettingsEvents::instance().modelConfigurationSaved();
     } catch (...) {
         if (self)
             setOwnMessage(describeCurrentError(), true);

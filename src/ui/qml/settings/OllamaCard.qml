@@ -20,7 +20,7 @@ SettingsCard {
             text: Strings.t("Ollama 地址")
             color: Theme.text
             font.pixelSize: Theme.fontSize
-            Layout.preferredWidth: 96
+            Layout.preferredWidth: 136
         }
         FieldBox {
             Layout.fillWidth: true

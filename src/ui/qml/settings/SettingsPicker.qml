@@ -12,7 +12,7 @@ RowLayout {
     property alias model: box.model
     property alias currentIndex: box.currentIndex
     property string placeholder
-    property real labelWidth: 96
+    property real labelWidth: 136
     signal activated(int index)
     spacing: Theme.spacing
     Layout.fillWidth: true
