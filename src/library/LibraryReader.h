@@ -27,6 +27,11 @@ inline constexpr qint64 maxRecordBytes = 33'554'432;
 // listed, or the project list's read/decode error.
 LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed);
 
+// Whether a decoded note's numbers and segments are ones the program can show and write back:
+// finite, non-negative times in order, unique segment ids, a duration of at most 12 hours and no
+// more transcribed chunks than minutes.
+bool noteValid(const Recording &recording);
+
 // True only when the item itself is a symbolic link (never followed); false when it cannot be
 // examined (e.g. it does not exist).
 bool isSymbolicLink(const QString &path);
