@@ -60,15 +60,13 @@ Recording editedCopy(const Recording &recording, const ParsedCommand &command)
 NoteExportFormat exportFormat(const ParsedCommand &command, const QString &output)
 {
     if (command.has(QStringLiteral("format"))) {
-        const QString format = command.value(QStringLiteral("format"));
-        if (format == QLatin1String("txt"))
-            return NoteExportFormat::Text;
-        if (format == QLatin1String("md"))
-            return NoteExportFormat::Markdown;
-        throw UsageError(QStringLiteral("--format must be txt or md"), command.name);
+        const QString name = command.value(QStringLiteral("format"));
+        if (const std::optional<NoteExportFormat> format = NoteExport::formatNamed(name))
+            return *format;
+        throw UsageError(QStringLiteral("--format must be txt, md, srt or vtt"), command.name);
     }
-    return output.endsWith(QLatin1String(".md"), Qt::CaseInsensitive) ? NoteExportFormat::Markdown
-                                                                       : NoteExportFormat::Text;
+    // Without --format the output's extension decides; anything else is plain text.
+    return NoteExport::formatNamed(QFileInfo(output).suffix()).value_or(NoteExportFormat::Text);
 }
 
 // Waits for the export's report; it writes on the main thread, so this normally returns at once.
@@ -164,6 +162,8 @@ QCoro::Task<int> exportNote(ParsedCommand command)
         throw UsageError(QStringLiteral("export needs exactly one of --transcript and --summary"), command.name);
     const QString output = command.value(QStringLiteral("output"), QStringLiteral("-"));
     const NoteExportFormat format = exportFormat(command, output);
+    if (summary && NoteExport::isSubtitle(format))
+        throw UsageError(QStringLiteral("subtitles (srt, vtt) are made of the transcript: use --transcript"), command.name);
 
     CliSession session;
     const std::optional<QString> folder = CliSession::foreignFolder(command);

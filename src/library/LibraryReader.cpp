@@ -171,7 +171,9 @@ QStringList listNotes(const QString &folder)
     return names;
 }
 
-std::vector<Project> readProjects(const QString &root)
+} // namespace
+
+std::vector<Project> LibraryReader::readProjects(const QString &root)
 {
     const QString file = root + QStringLiteral("/projects.json");
     if (LibraryReader::isSymbolicLink(file))
@@ -189,8 +191,6 @@ std::vector<Project> readProjects(const QString &root)
         throw SystemError::fromErrno(errno ? errno : EFBIG, file);
     return RecordCodec::decodeProjects(*bytes);
 }
-
-} // namespace
 
 namespace LibraryReader {
 
@@ -238,6 +238,16 @@ QString libraryRoot(const QString &url)
 {
     const QString clean = QDir::cleanPath(url);
     return namesRecordings(clean) ? QFileInfo(clean).path() : clean;
+}
+
+std::optional<Recording> readNote(const QString &url, const QString &name, bool includeDeleted, bool managed)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')))
+        return std::nullopt; // not an entry read() would list
+    EntryOutcome outcome = examine(recordingsFolder(url), name, includeDeleted, managed);
+    if (outcome.verdict != Verdict::Candidate || !outcome.audioAcceptable)
+        return std::nullopt;
+    return std::move(outcome.recording);
 }
 
 LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed)

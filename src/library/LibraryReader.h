@@ -3,6 +3,7 @@
 #include "library/Recording.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 // The result of one read of a library folder.
@@ -31,6 +32,13 @@ LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed);
 // finite, non-negative times in order, unique segment ids, a duration of at most 12 hours and no
 // more transcribed chunks than minutes.
 bool noteValid(const Recording &recording);
+
+// One entry of the folder of notes by the same rules as read(); nullopt where read() would skip it
+// or leave it out.
+std::optional<Recording> readNote(const QString &url, const QString &name, bool includeDeleted, bool managed);
+
+// root/projects.json; empty when there is none. Throws like read().
+std::vector<Project> readProjects(const QString &root);
 
 // True only when the item itself is a symbolic link (never followed); false when it cannot be
 // examined (e.g. it does not exist).

@@ -1,13 +1,18 @@
 #include "library/NativeLibrary.h"
 
 #include "library/RecordCodec.h"
+#include "library/RecordMerge.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "platform/FileLock.h"
 #include "platform/FileUtil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,14 +48,23 @@ QCoro::Task<LibrarySnapshot> NativeLibrary::loadHome()
     return runOn(executor(), [this] { return loadHomeNow(); });
 }
 
-QCoro::Task<> NativeLibrary::save(Recording recording)
+QCoro::Task<Recording> NativeLibrary::save(Recording base, Recording changed)
 {
-    return runOn(executor(), [this, recording = std::move(recording)] { saveNow(recording); });
+    return runOn(executor(), [this, base = std::move(base), changed = std::move(changed)] {
+        return saveNow(base, changed);
+    });
 }
 
-QCoro::Task<> NativeLibrary::saveProjects(std::vector<Project> projects)
+QCoro::Task<std::vector<Project>> NativeLibrary::saveProjects(std::vector<Project> base, std::vector<Project> changed)
 {
-    return runOn(executor(), [this, projects = std::move(projects)] { saveProjectsNow(projects); });
+    return runOn(executor(), [this, base = std::move(base), changed = std::move(changed)] {
+        return saveProjectsNow(base, changed);
+    });
+}
+
+QCoro::Task<LibraryChanges> NativeLibrary::changes()
+{
+    return runOn(executor(), [this] { return changesNow(); });
 }
 
 void NativeLibrary::prepare() const
@@ -65,38 +79,153 @@ LibrarySnapshot NativeLibrary::loadHomeNow() const
 {
     prepare();
     reclaimAbandonedImports();
-    return LibraryReader::read(m_root, true, true);
+    // Stamped before reading: a note rewritten in between is read again by the next changesNow().
+    QHash<QString, Stamp> stamps = noteStamps();
+    std::optional<Stamp> projects = stampOf(projectsFile());
+    LibrarySnapshot snapshot = LibraryReader::read(m_root, true, true);
+    const QMutexLocker locker(&m_stampsLock);
+    m_stamps = std::move(stamps);
+    m_projectsStamp = projects;
+    return snapshot;
 }
 
-void NativeLibrary::saveNow(const Recording &recording) const
+Recording NativeLibrary::saveNow(const Recording &base, const Recording &changed) const
 {
-    if (!LibraryReader::isUuidString(recording.id))
+    if (!LibraryReader::isUuidString(changed.id) || base.id != changed.id)
         throw AppFailure(QStringLiteral("这条记录不能写入资料库。"));
     prepare();
-    const QString folder = noteFolder(recording.id);
-    const QString recordFile = folder + QStringLiteral("/record.json");
-    if (FileUtil::isSymbolicLink(folder) || FileUtil::isSymbolicLink(recordFile))
+    const QString folder = noteFolder(changed.id);
+    const QString file = recordFile(changed.id);
+    if (FileUtil::isSymbolicLink(folder) || FileUtil::isSymbolicLink(file))
         throw AppFailure(unsafeLink);
     if (!QFileInfo(folder).isDir())
         throw AppFailure(QStringLiteral("录音目录不存在，未保存修改。"));
-
-    // Encode first: a value that cannot be written must not cost the backup of the good version.
-    const QByteArray encoded = RecordCodec::encodeRecording(recording);
-    const QString backupFile = recordFile + QStringLiteral(".backup");
+    const QString backupFile = file + QStringLiteral(".backup");
     if (FileUtil::isSymbolicLink(backupFile))
         throw AppFailure(unsafeLink);
-    if (QFileInfo::exists(recordFile)) {
+
+    // Every program's save of this note holds the folder's lock from its read to its rename.
+    const std::optional<FileLock> lock = FileLock::acquire(folder, O_RDONLY | O_DIRECTORY, true);
+    Recording stored = changed;
+    std::optional<QByteArray> previous;
+    if (QFileInfo::exists(file)) {
         // Anything above the reader's cap could not have been read as this note anyway.
-        const QByteArray previous = FileUtil::readFile(recordFile, LibraryReader::maxRecordBytes);
-        FileUtil::writeAtomically(backupFile, previous, 0600);
+        previous = FileUtil::readFile(file, LibraryReader::maxRecordBytes);
+        std::optional<Recording> current;
+        try {
+            current = RecordCodec::decodeRecording(*previous);
+        } catch (const RecordFormatError &) {
+            // Nothing to carry the change onto: the note is written whole, the backup keeps this.
+        }
+        if (current)
+            stored = RecordMerge::merge(base, changed, *current);
     }
+    // Encode first: a value that cannot be written must not cost the backup of the good version.
+    const QByteArray encoded = RecordCodec::encodeRecording(stored);
+    if (previous)
+        FileUtil::writeAtomically(backupFile, *previous, 0600);
     // 0600 is set on the temporary file before the rename, so the note is never readable by others,
     // not even for a moment.
-    FileUtil::writeAtomically(recordFile, encoded, 0600);
+    FileUtil::writeAtomically(file, encoded, 0600);
+    remember(changed.id, stampOf(file));
+    // New times on the note's folder are an event in the folder of notes, which programs showing
+    // this library watch; the rename inside the note's folder alone is not.
+    ::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), nullptr, 0);
+    return stored;
 }
 
-void NativeLibrary::saveProjectsNow(const std::vector<Project> &projects) const
+std::vector<Project> NativeLibrary::saveProjectsNow(const std::vector<Project> &base,
+                                                    const std::vector<Project> &changed) const
 {
     prepare();
-    FileUtil::writeAtomically(projectsFile(), RecordCodec::encodeProjects(projects));
+    const std::optional<FileLock> lock = FileLock::acquire(m_root, O_RDONLY | O_DIRECTORY, true);
+    std::vector<Project> stored = changed;
+    if (QFileInfo::exists(projectsFile())) {
+        std::optional<std::vector<Project>> current;
+        try {
+            current = RecordCodec::decodeProjects(FileUtil::readFile(projectsFile(), LibraryReader::maxRecordBytes));
+        } catch (const RecordFormatError &) {
+            // An unreadable list is replaced whole.
+        }
+        if (current)
+            stored = RecordMerge::mergeProjects(base, changed, *current);
+    }
+    FileUtil::writeAtomically(projectsFile(), RecordCodec::encodeProjects(stored));
+    const QMutexLocker locker(&m_stampsLock);
+    m_projectsStamp = stampOf(projectsFile());
+    return stored;
+}
+
+LibraryChanges NativeLibrary::changesNow() const
+{
+    prepare();
+    QHash<QString, Stamp> stamps = noteStamps();
+    const std::optional<Stamp> projectsStamp = stampOf(projectsFile());
+    QHash<QString, Stamp> known;
+    std::optional<Stamp> knownProjects;
+    {
+        const QMutexLocker locker(&m_stampsLock);
+        known = m_stamps;
+        knownProjects = m_projectsStamp;
+    }
+    LibraryChanges changes;
+    for (auto it = stamps.cbegin(); it != stamps.cend(); ++it) {
+        const auto before = known.constFind(it.key());
+        if (before != known.cend() && *before == it.value())
+            continue;
+        if (std::optional<Recording> note = LibraryReader::readNote(m_root, it.key(), true, true))
+            changes.notes.push_back(std::move(*note));
+        else if (before != known.cend())
+            changes.gone.append(it.key());
+    }
+    for (auto it = known.cbegin(); it != known.cend(); ++it) {
+        if (!stamps.contains(it.key()))
+            changes.gone.append(it.key());
+    }
+    if (projectsStamp != knownProjects) {
+        try {
+            changes.projects = LibraryReader::readProjects(m_root);
+        } catch (...) {
+            // A list being replaced or broken: the window keeps the projects it shows.
+        }
+    }
+    const QMutexLocker locker(&m_stampsLock);
+    m_stamps = std::move(stamps);
+    m_projectsStamp = projectsStamp;
+    return changes;
+}
+
+std::optional<NativeLibrary::Stamp> NativeLibrary::stampOf(const QString &path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    auto nanoseconds = [](const timespec &t) { return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+    return Stamp{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size), nanoseconds(info.st_mtim),
+                 nanoseconds(info.st_ctim)};
+}
+
+QString NativeLibrary::recordFile(const QString &id) const
+{
+    return noteFolder(id) + QStringLiteral("/record.json");
+}
+
+QHash<QString, NativeLibrary::Stamp> NativeLibrary::noteStamps() const
+{
+    QHash<QString, Stamp> stamps;
+    const QStringList names = QDir(recordingsFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (const std::optional<Stamp> stamp = stampOf(recordFile(name)))
+            stamps.insert(name, *stamp);
+    }
+    return stamps;
+}
+
+void NativeLibrary::remember(const QString &id, std::optional<Stamp> stamp) const
+{
+    const QMutexLocker locker(&m_stampsLock);
+    if (stamp)
+        m_stamps.insert(id, *stamp);
+    else
+        m_stamps.remove(id);
 }

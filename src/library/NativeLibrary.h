@@ -5,16 +5,33 @@
 #include "platform/Async.h"
 
 #include <QCoroTask>
+#include <QHash>
+#include <QMutex>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
 class QThreadPool;
 
-// The only writer of the home library. Every operation runs on the store's own serial executor,
-// one at a time in the order called, so two writes never interleave and a home read never sees a
-// half-done save. The task versions hop there and back; the *Now versions block the calling
-// thread and are meant for that executor, tests and the command line.
+// What other programs changed in the home library since this one last read or wrote it.
+struct LibraryChanges {
+    std::vector<Recording> notes; // added or rewritten notes, as a home read accepts them
+    QStringList gone;             // ids of notes no longer there, or no longer readable
+    std::optional<std::vector<Project>> projects; // the project list, when it changed
+
+    bool empty() const { return notes.empty() && gone.isEmpty() && !projects; }
+};
+
+// The home library's store. Every operation runs on the store's own serial executor, one at a time
+// in the order called, so two writes never interleave and a home read never sees a half-done save.
+// The task versions hop there and back; the *Now versions block the calling thread and are meant
+// for that executor, tests and the command line.
+//
+// Other programs (a second window, hushnote-cli) may write the same library. A save therefore
+// never replaces a file blindly: under a lock on the note's folder (or the library folder, for the
+// project list) it reads what is there, carries this program's change onto it (RecordMerge) and
+// writes the result, or throws SaveConflict when both changed the same part.
 class NativeLibrary final {
 public:
     explicit NativeLibrary(QString root = defaultRoot());
@@ -35,10 +52,14 @@ public:
     // prepare(), reclaimAbandonedImports(), then LibraryReader::read(root, includeDeleted = true,
     // managed = true).
     QCoro::Task<LibrarySnapshot> loadHome();
-    // Rewrites one existing note (backup first, atomic, 0600). Never creates a note.
-    QCoro::Task<> save(Recording recording);
-    // Rewrites the whole project list (compact JSON, atomic).
-    QCoro::Task<> saveProjects(std::vector<Project> projects);
+    // Rewrites one existing note (backup first, atomic, 0600) with the change from base (the
+    // version this program last read or wrote) to changed, carried onto what is on disk now.
+    // Returns what was written. Never creates a note.
+    QCoro::Task<Recording> save(Recording base, Recording changed);
+    // Rewrites the whole project list (compact JSON, atomic) the same way.
+    QCoro::Task<std::vector<Project>> saveProjects(std::vector<Project> base, std::vector<Project> changed);
+    // What changed on disk since the last home read, save or call of this; see changesNow().
+    QCoro::Task<LibraryChanges> changes();
     // Creates a new note from an audio file (or a copy of a foreign note with new audio).
     // Defined in NativeLibraryImport.cpp.
     QCoro::Task<Recording> importAudio(QString audioPath, std::optional<Recording> copyOf);
@@ -48,13 +69,33 @@ public:
     // (missing folders 0700).
     void prepare() const;
     LibrarySnapshot loadHomeNow() const;
-    void saveNow(const Recording &recording) const;
-    void saveProjectsNow(const std::vector<Project> &projects) const;
+    Recording saveNow(const Recording &base, const Recording &changed) const;
+    std::vector<Project> saveProjectsNow(const std::vector<Project> &base, const std::vector<Project> &changed) const;
+    // Compares each note's record.json and the project list with the version this program last
+    // read or wrote (file identity, size and times: one stat per note, no reading) and reads
+    // what differs by a home read's rules.
+    LibraryChanges changesNow() const;
     // Removes the hidden ".import-" folders no running import holds (left by one that died); part
     // of every home read. Best effort: what cannot be removed stays hidden.
     void reclaimAbandonedImports() const;
 
 private:
+    // Identity and times of a file as last read or written here; equal stamps mean untouched.
+    struct Stamp {
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, modified = 0, changed = 0; // times in nanoseconds
+        bool operator==(const Stamp &) const = default;
+    };
+    static std::optional<Stamp> stampOf(const QString &path);
+    QString recordFile(const QString &id) const;
+    // The stamps of every note's record.json and of the project list, as they are now.
+    QHash<QString, Stamp> noteStamps() const;
+    void remember(const QString &id, std::optional<Stamp> stamp) const;
+
     QString m_root;
+    // Guarded by m_stampsLock; written by reads and saves, which run one at a time on the executor.
+    mutable QMutex m_stampsLock;
+    mutable QHash<QString, Stamp> m_stamps; // note id -> its record.json
+    mutable std::optional<Stamp> m_projectsStamp;
     SerialExecutor m_executor; // last: drained before the other members go away
 };

@@ -1,6 +1,7 @@
 #include "library/NoteExport.h"
 
 #include "library/Recording.h"
+#include "library/SubtitleExport.h"
 #include "platform/Localization.h"
 
 #include <QStringList>
@@ -101,6 +102,10 @@ namespace NoteExport {
 
 QString render(const Recording &recording, bool summary, NoteExportFormat format)
 {
+    if (format == NoteExportFormat::SubRip)
+        return SubtitleExport::subRip(recording);
+    if (format == NoteExportFormat::WebVTT)
+        return SubtitleExport::webVtt(recording);
     const QString heading = format == NoteExportFormat::Markdown
         ? QStringLiteral("# ") + escape(recording.title)
         : recording.title;
@@ -133,6 +138,7 @@ QString filename(const Recording &recording, bool summary, NoteExportFormat form
     QString base = pieces.join(QLatin1Char('-')).trimmed();
     if (base.isEmpty())
         base = L(QStringLiteral("未命名笔记"));
+    summary = summary && !isSubtitle(format);
     const QString suffix = QLatin1Char('-') + (summary ? L(QStringLiteral("纪要")) : L(QStringLiteral("逐字稿")))
         + QLatin1Char('.') + fileExtension(format);
     return fitFilename(firstGraphemes(base, 100), suffix);
@@ -140,7 +146,32 @@ QString filename(const Recording &recording, bool summary, NoteExportFormat form
 
 QString fileExtension(NoteExportFormat format)
 {
-    return format == NoteExportFormat::Markdown ? QStringLiteral("md") : QStringLiteral("txt");
+    switch (format) {
+    case NoteExportFormat::Markdown:
+        return QStringLiteral("md");
+    case NoteExportFormat::SubRip:
+        return QStringLiteral("srt");
+    case NoteExportFormat::WebVTT:
+        return QStringLiteral("vtt");
+    case NoteExportFormat::Text:
+        break;
+    }
+    return QStringLiteral("txt");
+}
+
+bool isSubtitle(NoteExportFormat format)
+{
+    return format == NoteExportFormat::SubRip || format == NoteExportFormat::WebVTT;
+}
+
+std::optional<NoteExportFormat> formatNamed(const QString &extension)
+{
+    for (const NoteExportFormat format :
+         {NoteExportFormat::Text, NoteExportFormat::Markdown, NoteExportFormat::SubRip, NoteExportFormat::WebVTT}) {
+        if (extension.compare(fileExtension(format), Qt::CaseInsensitive) == 0)
+            return format;
+    }
+    return std::nullopt;
 }
 
 QString escape(const QString &text)

@@ -24,3 +24,10 @@ QString timeLabel(double seconds)
         return QString::asprintf("%02lld:%02lld", minutes, secs);
     return QString::asprintf("%lld:%02lld:%02lld", hours, minutes, secs);
 }
+
+bool sameProjectName(const QString &a, const QString &b)
+{
+    return QString::compare(a.normalized(QString::NormalizationForm_C), b.normalized(QString::NormalizationForm_C),
+                            Qt::CaseInsensitive)
+        == 0;
+}

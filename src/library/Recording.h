@@ -52,6 +52,9 @@ struct Project {
     bool operator==(const Project &) const = default;
 };
 
+// Project names are unique ignoring letter case and Unicode composition.
+bool sameProjectName(const QString &a, const QString &b);
+
 // The part of the library the note list shows.
 struct LibraryScope {
     enum class Kind { All, Pinned, Trash, Project };

@@ -56,6 +56,8 @@ public:
     const std::optional<QString> &error() const { return m_error; }
     float rate() const { return m_rate; }
     float volume() const { return m_volume; }
+    // The id of the loaded note, if any (a view rebuilt for another language keeps playing it).
+    std::optional<QString> recordID() const { return m_record ? std::optional<QString>(m_record->id) : std::nullopt; }
     // False while nothing can be played (the controls then do nothing).
     bool hasPlayer() const { return m_player != nullptr; }
 

@@ -5,6 +5,7 @@
 #include "workspace/Workspace.h"
 
 #include "library/NativeLibrary.h"
+#include "library/RecordMerge.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
 #include "processing/AudioChunk.h"
@@ -300,10 +301,12 @@ QCoro::Task<> WorkspaceJob::body()
 QCoro::Task<> WorkspaceJob::save()
 {
     // Arguments are copied before the await: g++ 12 mishandles temporaries inside co_await.
-    QCoro::Task<> saving = m_library->save(m_working);
-    co_await saving;
+    // What another program changed meanwhile (a star, a title) comes back merged in and is kept.
+    QCoro::Task<Recording> saving = m_library->save(m_saved, m_working);
+    Recording stored = co_await saving;
     ensureAlive();
-    m_saved = m_working;
+    m_saved = stored;
+    m_working = std::move(stored);
     Workspace &ws = workspace();
     ws.replaceRecord(m_saved);
     ws.filter();
@@ -335,9 +338,11 @@ QCoro::Task<> WorkspaceJob::fail(std::exception_ptr error)
     m_working = m_saved;
     m_working.status = QStringLiteral("paused");
     std::exception_ptr saveFailure;
+    // Only the status is this save's change: after a conflict with another program, what that
+    // program wrote stays as it is.
     try {
-        QCoro::Task<> saving = m_library->save(m_working);
-        co_await saving;
+        QCoro::Task<Recording> saving = m_library->save(m_saved, m_working);
+        m_working = co_await saving;
     } catch (...) {
         saveFailure = std::current_exception();
     }
@@ -348,6 +353,7 @@ QCoro::Task<> WorkspaceJob::fail(std::exception_ptr error)
         ws.replaceRecord(m_saved);
         ws.filter();
     }
+    ws.afterFailedWrite(saveFailure ? saveFailure : error);
     if (cancelled) {
         ws.setNotice(withLoopNotice(runsLocally()
                                         ? L(QStringLiteral("已停止本机任务，原有结果已保留。"))

@@ -1,6 +1,7 @@
 #include "workspace/Workspace.h"
 
 #include "library/NativeLibrary.h"
+#include "library/RecordMerge.h"
 #include "library/SearchText.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
@@ -11,7 +12,9 @@
 #include <QCoroSignal>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -63,8 +66,10 @@ Workspace::Workspace(NativeLibrary &library, UserPrompts &prompts, JobServices s
       m_services(std::move(services)),
       m_libraryLabel(L(QString::fromUtf8(homeLabelKey)))
 {
-    if (bootstrap)
+    if (bootstrap) {
+        followLibraryChanges();
         loadHome();
+    }
 }
 
 Workspace::~Workspace() = default;
@@ -349,6 +354,7 @@ void Workspace::finishLoad(int generation, std::exception_ptr failure, std::opti
             m_libraryAccess = std::move(access);
         install(std::move(snapshot->recordings), std::move(snapshot->projects), label, managed);
         reportSkipped(snapshot->skipped);
+        watchPaths();
     }
     if (m_generation == generation)
         setLoading(false);
@@ -392,4 +398,112 @@ QCoro::Task<> Workspace::runOpenLibrary(QString folder, std::shared_ptr<ScopedFi
     if (!self)
         co_return;
     finishLoad(generation, failure, std::move(snapshot), libraryName(folder), false, std::move(access));
+}
+
+// --- following other programs -------------------------------------------------------------------
+
+void Workspace::followLibraryChanges()
+{
+    if (m_watcher)
+        return;
+    m_watcher = new QFileSystemWatcher(this);
+    m_refreshDelay = new QTimer(this);
+    m_refreshDelay->setSingleShot(true);
+    m_refreshDelay->setInterval(150);
+    auto later = [this] { m_refreshDelay->start(); };
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, later);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, later);
+    connect(m_refreshDelay, &QTimer::timeout, this, [this] { refresh(); });
+    connect(this, &Workspace::selectedIDChanged, this, &Workspace::watchPaths);
+    watchPaths();
+}
+
+void Workspace::watchPaths()
+{
+    if (!m_watcher)
+        return;
+    QStringList folders;
+    QStringList files;
+    if (m_isManaged) {
+        folders = {m_library.root(), m_library.recordingsFolder()};
+        if (m_selectedID)
+            files = {m_library.noteFolder(*m_selectedID) + QStringLiteral("/record.json")};
+    }
+    // The open note's file is watched afresh each time: a save replaces it by a rename, and the
+    // old watch follows the replaced file.
+    const QStringList watched = m_watcher->files() + m_watcher->directories();
+    for (const QString &path : watched) {
+        if (!folders.contains(path))
+            m_watcher->removePath(path);
+    }
+    for (const QString &path : folders + files) {
+        if (QFileInfo::exists(path) && !m_watcher->directories().contains(path))
+            m_watcher->addPath(path);
+    }
+}
+
+QCoro::Task<> Workspace::refresh()
+{
+    if (!m_isManaged)
+        co_return;
+    const int generation = m_generation;
+    QPointer<Workspace> self(this);
+    std::optional<LibraryChanges> changes;
+    try {
+        changes = co_await m_library.changes();
+    } catch (...) {
+        // The next event tries again; a library that cannot be read shows what it showed.
+    }
+    if (!self || generation != m_generation || !m_isManaged)
+        co_return;
+    if (changes)
+        applyChanges(std::move(*changes));
+    watchPaths();
+}
+
+void Workspace::applyChanges(LibraryChanges changes)
+{
+    if (changes.projects)
+        setProjects(std::move(*changes.projects));
+    if (changes.notes.empty() && changes.gone.isEmpty())
+        return;
+    std::vector<Recording> added;
+    for (Recording &note : changes.notes) {
+        if (!replaceRecord(note))
+            added.push_back(std::move(note));
+    }
+    if (!added.empty() || !changes.gone.isEmpty()) {
+        // A new list of notes (search texts are built again), newest first as a home read gives it.
+        std::vector<Recording> records;
+        records.reserve(m_records.size() + added.size());
+        for (const Recording &note : m_records) {
+            if (!changes.gone.contains(note.id))
+                records.push_back(note);
+        }
+        for (Recording &note : added) {
+            auto at = std::upper_bound(records.begin(), records.end(), note, [](const Recording &a, const Recording &b) {
+                return a.createdAt > b.createdAt;
+            });
+            records.insert(at, std::move(note));
+        }
+        setRecords(std::move(records));
+    }
+    filter();
+    keepOrMoveSelection();
+}
+
+void Workspace::keepOrMoveSelection()
+{
+    const bool stillListed = m_selectedID && std::any_of(m_filtered.begin(), m_filtered.end(), [&](const Recording &r) {
+                                 return r.id == *m_selectedID;
+                             });
+    if (stillListed)
+        return;
+    setSelectedID(m_filtered.empty() ? std::nullopt : std::optional<QString>(m_filtered.front().id));
+}
+
+void Workspace::afterFailedWrite(std::exception_ptr failure)
+{
+    if (failure && SaveConflict::is(failure))
+        refresh();
 }

@@ -15,7 +15,10 @@
 #include <vector>
 
 class NativeLibrary;
+class QFileSystemWatcher;
+class QTimer;
 class ScopedFileAccess;
+struct LibraryChanges;
 class UserPrompts;
 struct SummaryPreferences;     // src/processing/SummaryPreferences.h
 struct JobState;               // src/processing/WorkspaceJob.cpp
@@ -102,6 +105,12 @@ public:
     void openLibrary(const QString &folder);
     // Recomputes filtered from records, scope and query.
     void filter();
+    // Shows what other programs changed in the home library since this one last read or wrote it
+    // (notes added, removed or rewritten, the project list). Nothing while another library is open.
+    QCoro::Task<> refresh();
+    // From now on, refreshes shortly after anything changes in the home library's folder, its
+    // folder of notes or the open note's record.json. A bootstrapping Workspace starts it itself.
+    void followLibraryChanges();
 
     // --- audio import (WorkspaceImport.cpp) ---
     void chooseAudio();
@@ -109,8 +118,10 @@ public:
     void copySelected();
 
     // --- editing and organizing (WorkspaceEditing.cpp) ---
-    // Awaited by the note editor; throws AppFailure or the store's error.
-    QCoro::Task<> saveEdits(Recording edited);
+    // Awaited by the note editor; throws AppFailure or the store's error. original is the version
+    // the edit started from (default: the note as records holds it now): only what differs from
+    // it counts as this edit's change.
+    QCoro::Task<> saveEdits(Recording edited, std::optional<Recording> original = std::nullopt);
     // Reports through error.
     void createProject(const QString &name);
     // Awaited by the project name editor; throws.
@@ -168,6 +179,15 @@ private:
     void setProgressText(const QString &text);
     // Replaces the note with the same id in records in place (no refilter); false when absent.
     bool replaceRecord(const Recording &recording);
+    // Takes in what refresh() read: replaced, added and removed notes, the project list.
+    void applyChanges(LibraryChanges changes);
+    // A note that left the list (trashed, moved out of the project shown, removed) hands the
+    // selection to the first note still listed.
+    void keepOrMoveSelection();
+    // After a failed write: a conflict with another program shows the current version.
+    void afterFailedWrite(std::exception_ptr failure);
+    // Points the watcher at the home library and the open note (nothing for a foreign library).
+    void watchPaths();
 
     // Makes a snapshot the open library: scope all, records, projects, selection of the newest
     // live note, query cleared, filtered, label and managed flag.
@@ -219,4 +239,7 @@ private:
     std::shared_ptr<ScopedFileAccess> m_libraryAccess;
     // The running job (defined by the job). shared_ptr so this header needs no definition.
     std::shared_ptr<JobState> m_job;
+    // Set by followLibraryChanges(); events are gathered for a moment before one refresh.
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_refreshDelay = nullptr;
 };

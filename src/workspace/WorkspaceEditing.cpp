@@ -16,15 +16,6 @@
 
 namespace {
 
-// Project names are unique ignoring letter case; compare canonical forms so that a precomposed
-// and a decomposed accent count as the same name too.
-bool sameProjectName(const QString &a, const QString &b)
-{
-    return QString::compare(a.normalized(QString::NormalizationForm_C), b.normalized(QString::NormalizationForm_C),
-                            Qt::CaseInsensitive)
-        == 0;
-}
-
 bool nameTaken(const std::vector<Project> &projects, const QString &name, const QString &exceptID = {})
 {
     return std::any_of(projects.begin(), projects.end(), [&](const Project &project) {
@@ -42,12 +33,13 @@ public:
         return workspace.m_isManaged && !workspace.m_loading && !workspace.m_jobID;
     }
 
-    static QCoro::Task<> saveProjects(QPointer<Workspace> workspace, std::vector<Project> projects)
+    static QCoro::Task<> saveProjects(QPointer<Workspace> workspace, std::vector<Project> base,
+                                      std::vector<Project> projects)
     {
         NativeLibrary &library = workspace->m_library;
         std::exception_ptr failure;
         try {
-            co_await library.saveProjects(projects);
+            projects = co_await library.saveProjects(std::move(base), std::move(projects));
         } catch (...) {
             failure = std::current_exception();
         }
@@ -58,14 +50,16 @@ public:
         else
             workspace->setProjects(std::move(projects));
         workspace->setLoading(false);
+        if (failure)
+            workspace->afterFailedWrite(failure);
     }
 
-    static QCoro::Task<> saveOrganized(QPointer<Workspace> workspace, Recording changed)
+    static QCoro::Task<> saveOrganized(QPointer<Workspace> workspace, Recording base, Recording changed)
     {
         NativeLibrary &library = workspace->m_library;
         std::exception_ptr failure;
         try {
-            co_await library.save(changed);
+            changed = co_await library.save(std::move(base), std::move(changed));
         } catch (...) {
             failure = std::current_exception();
         }
@@ -76,41 +70,36 @@ public:
         } else {
             workspace->replaceRecord(changed);
             workspace->filter();
-            keepOrMoveSelection(*workspace);
+            workspace->keepOrMoveSelection();
         }
         workspace->setLoading(false);
+        if (failure)
+            workspace->afterFailedWrite(failure);
     }
 
     // Awaits a store write for a command that throws to its caller: a failure clears the busy
-    // flag on its way out. False when the workspace went away meanwhile.
-    static QCoro::Task<bool> awaitWrite(QPointer<Workspace> workspace, QCoro::Task<> write)
+    // flag on its way out. Nothing when the workspace went away meanwhile.
+    template<typename T>
+    static QCoro::Task<std::optional<T>> awaitWrite(QPointer<Workspace> workspace, QCoro::Task<T> write)
     {
+        std::exception_ptr failure;
         try {
-            co_await std::move(write);
-        } catch (...) {
+            T stored = co_await std::move(write);
             if (workspace)
-                workspace->setLoading(false);
-            throw;
+                co_return std::optional<T>(std::move(stored));
+            co_return std::nullopt;
+        } catch (...) {
+            failure = std::current_exception();
         }
-        co_return !workspace.isNull();
-    }
-
-    // A note that left the list (trashed, moved out of the project shown) hands the selection
-    // to the first note still listed.
-    static void keepOrMoveSelection(Workspace &workspace)
-    {
-        const auto &listed = workspace.m_filtered;
-        const auto &selected = workspace.m_selectedID;
-        const bool stillListed = selected && std::any_of(listed.begin(), listed.end(), [&](const Recording &r) {
-                                     return r.id == *selected;
-                                 });
-        if (stillListed)
-            return;
-        workspace.setSelectedID(listed.empty() ? std::nullopt : std::optional<QString>(listed.front().id));
+        if (workspace) {
+            workspace->setLoading(false);
+            workspace->afterFailedWrite(failure);
+        }
+        std::rethrow_exception(failure);
     }
 };
 
-QCoro::Task<> Workspace::saveEdits(Recording edited)
+QCoro::Task<> Workspace::saveEdits(Recording edited, std::optional<Recording> original)
 {
     const auto stored = std::find_if(m_records.begin(), m_records.end(),
                                      [&](const Recording &r) { return r.id == edited.id; });
@@ -119,21 +108,22 @@ QCoro::Task<> Workspace::saveEdits(Recording edited)
     if (edited.title.trimmed().isEmpty())
         throw AppFailure(QStringLiteral("标题不能为空。"));
 
+    const Recording base = original.value_or(*stored);
     Recording changed = edited;
     // A summary written from an older transcript no longer matches it; a new summary text (or one
     // the person edited by hand) is current again.
-    if (changed.segments != stored->segments && !changed.summary.isEmpty())
+    if (changed.segments != base.segments && !changed.summary.isEmpty())
         changed.summaryStale = true;
-    else if (changed.summary != stored->summary)
+    else if (changed.summary != base.summary)
         changed.summaryStale = false;
     setLoading(true);
 
     QPointer<Workspace> self(this);
-    QCoro::Task<> write = m_library.save(changed);
-    const bool alive = co_await WorkspaceEditing::awaitWrite(self, std::move(write));
-    if (!alive)
+    QCoro::Task<Recording> write = m_library.save(base, changed);
+    const std::optional<Recording> saved = co_await WorkspaceEditing::awaitWrite(self, std::move(write));
+    if (!saved)
         co_return;
-    replaceRecord(changed);
+    replaceRecord(*saved);
     filter();
     setNotice(L(QStringLiteral("修改已保存。")));
     setLoading(false);
@@ -151,7 +141,7 @@ void Workspace::createProject(const QString &name)
     setLoading(true);
     std::vector<Project> projects = m_projects;
     projects.push_back(Project{QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(), trimmed});
-    WorkspaceEditing::saveProjects(QPointer<Workspace>(this), std::move(projects));
+    WorkspaceEditing::saveProjects(QPointer<Workspace>(this), m_projects, std::move(projects));
 }
 
 QCoro::Task<> Workspace::renameProject(QString projectID, QString name)
@@ -173,11 +163,11 @@ QCoro::Task<> Workspace::renameProject(QString projectID, QString name)
             project.name = trimmed;
     }
     QPointer<Workspace> self(this);
-    QCoro::Task<> write = m_library.saveProjects(projects);
-    const bool alive = co_await WorkspaceEditing::awaitWrite(self, std::move(write));
-    if (!alive)
+    QCoro::Task<std::vector<Project>> write = m_library.saveProjects(m_projects, projects);
+    std::optional<std::vector<Project>> saved = co_await WorkspaceEditing::awaitWrite(self, std::move(write));
+    if (!saved)
         co_return;
-    setProjects(std::move(projects));
+    setProjects(std::move(*saved));
     setNotice(L(QStringLiteral("项目名称已更新。")));
     setLoading(false);
 }
@@ -193,5 +183,5 @@ void Workspace::organize(const QString &recordID, const OrganizeChange &change)
     Recording changed = *found;
     change.apply(changed);
     setLoading(true);
-    WorkspaceEditing::saveOrganized(QPointer<Workspace>(this), std::move(changed));
+    WorkspaceEditing::saveOrganized(QPointer<Workspace>(this), *found, std::move(changed));
 }

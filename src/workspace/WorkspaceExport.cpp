@@ -13,6 +13,8 @@
 
 void Workspace::exportText(bool summary, NoteExportFormat format)
 {
+    // Subtitles are made of the transcript's timed segments; a summary has no cue times.
+    summary = summary && !NoteExport::isSubtitle(format);
     const std::optional<Recording> selected = selectedRecord();
     if (!selected)
         return;

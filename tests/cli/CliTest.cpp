@@ -150,6 +150,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpSucceeds)
         {QStringLiteral("project")},
         {QStringLiteral("export"), QStringLiteral("ABC")},
         {QStringLiteral("export"), QStringLiteral("ABC"), QStringLiteral("--transcript"), QStringLiteral("--summary")},
+        {QStringLiteral("export"), QStringLiteral("ABC"), QStringLiteral("--summary"), QStringLiteral("--format"), QStringLiteral("srt")},
         {QStringLiteral("move"), QStringLiteral("ABC")},
         // A key is never taken from the command line, where it would end up in the shell history.
         {QStringLiteral("key"), QStringLiteral("set"), QStringLiteral("openai"), QStringLiteral("sk-secret")},
@@ -304,6 +305,10 @@ TEST_F(CliTest, OrganizeEditAndExportProduceExactBytes)
     const CliResult text = run({QStringLiteral("export"), note.id, QStringLiteral("--summary"), QStringLiteral("-o"),
                                 QStringLiteral("-")});
     EXPECT_EQ(text.out, QByteArray("Q3.plan\n\n# Plan\n- ship\n"));
+    const CliResult subtitles = run({QStringLiteral("export"), note.id, QStringLiteral("--transcript"),
+                                     QStringLiteral("--format"), QStringLiteral("vtt")});
+    EXPECT_EQ(subtitles.out, QByteArray("WEBVTT\n\n00:01:15.400 --> 00:01:20.000\nAnn: Hi\nthere\n\n"
+                                        "01:02:05.000 --> 01:02:10.000\nBob: a.b\n"));
 
     // Into a folder: the proposed name, written by the program's export command.
     const CliResult toFolder = run({QStringLiteral("export"), note.id, QStringLiteral("--transcript"), QStringLiteral("-o"),

@@ -73,6 +73,17 @@ inline void putRaw(const QString &root, const QString &folder, const QByteArray 
     writeBytes(path + QStringLiteral("/record.json"), json);
 }
 
+// The note as root's record.json for it holds it now; the note itself when that cannot be read.
+inline Recording onDisk(const QString &root, const Recording &recording)
+{
+    try {
+        return RecordCodec::decodeRecording(
+            readBytes(root + QStringLiteral("/recordings/") + recording.id + QStringLiteral("/record.json")));
+    } catch (const RecordFormatError &) {
+        return recording;
+    }
+}
+
 // Permission bits of path itself (links not followed), -1 when it does not exist.
 inline int modeOf(const QString &path)
 {

@@ -16,6 +16,10 @@ protected:
     QTemporaryDir m_dir;
     QString root = m_dir.path() + QStringLiteral("/Hushnote/Library");
     NativeLibrary library{root};
+
+    // Saves a change of the note as it is on disk now (or as given when it cannot be read).
+    Recording saveNow(const Recording &changed) { return library.saveNow(onDisk(root, changed), changed); }
+    Recording save(const Recording &changed) { return runTask(library.save(onDisk(root, changed), changed)); }
 };
 
 } // namespace
@@ -45,13 +49,13 @@ TEST_F(NativeLibraryTest, SaveKeepsOneBackupAndWritesOwnerOnly)
     const QByteArray original = readBytes(folder + QStringLiteral("/record.json"));
 
     recording.title = QStringLiteral("第二版");
-    runTask(library.save(recording));
+    save(recording);
     EXPECT_EQ(readBytes(folder + QStringLiteral("/record.json.backup")), original);
     EXPECT_EQ(modeOf(folder + QStringLiteral("/record.json")), 0600);
 
     const QByteArray second = readBytes(folder + QStringLiteral("/record.json"));
     recording.title = QStringLiteral("第三版");
-    runTask(library.save(recording));
+    save(recording);
     EXPECT_EQ(readBytes(folder + QStringLiteral("/record.json.backup")), second);
     EXPECT_EQ(RecordCodec::decodeRecording(readBytes(folder + QStringLiteral("/record.json"))).title,
               QStringLiteral("第三版"));
@@ -61,17 +65,17 @@ TEST_F(NativeLibraryTest, SaveKeepsOneBackupAndWritesOwnerOnly)
     Recording lower = note(newID().toLower());
     putNote(root, lower);
     lower.summary = QStringLiteral("s");
-    EXPECT_NO_THROW(library.saveNow(lower));
+    EXPECT_NO_THROW(saveNow(lower));
 }
 
 TEST_F(NativeLibraryTest, SaveRefusesWhatItMustNotWrite)
 {
     Recording bad = note(QStringLiteral("not-a-uuid"));
-    EXPECT_EQ(failureOf([&] { library.saveNow(bad); }), QStringLiteral("这条记录不能写入资料库。"));
+    EXPECT_EQ(failureOf([&] { saveNow(bad); }), QStringLiteral("这条记录不能写入资料库。"));
 
     // A save never creates a note.
     const Recording gone = note(newID());
-    EXPECT_EQ(failureOf([&] { runTask(library.save(gone)); }),
+    EXPECT_EQ(failureOf([&] { save(gone); }),
               QStringLiteral("录音目录不存在，未保存修改。"));
     EXPECT_FALSE(QFileInfo::exists(library.noteFolder(gone.id)));
 
@@ -80,14 +84,14 @@ TEST_F(NativeLibraryTest, SaveRefusesWhatItMustNotWrite)
     const QString folder = putNote(root, recording);
     const QByteArray original = readBytes(folder + QStringLiteral("/record.json"));
     recording.duration = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_THROW(library.saveNow(recording), RecordFormatError);
+    EXPECT_THROW(saveNow(recording), RecordFormatError);
     EXPECT_EQ(readBytes(folder + QStringLiteral("/record.json")), original);
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/record.json.backup")));
 
     // When the backup cannot be written the note itself stays as it was.
     QDir().mkpath(folder + QStringLiteral("/record.json.backup/blocker"));
     recording.duration = 10;
-    EXPECT_EQ(failureOf([&] { library.saveNow(recording); }), QStringLiteral("SystemError"));
+    EXPECT_EQ(failureOf([&] { saveNow(recording); }), QStringLiteral("SystemError"));
     EXPECT_EQ(readBytes(folder + QStringLiteral("/record.json")), original);
 }
 
@@ -106,7 +110,7 @@ TEST_F(NativeLibraryTest, NothingIsWrittenThroughALink)
         const QByteArray kept = readBytes(target);
         QFile::remove(target);
         link(outside, target);
-        EXPECT_EQ(failureOf([&] { library.saveNow(recording); }), unsafe) << name;
+        EXPECT_EQ(failureOf([&] { saveNow(recording); }), unsafe) << name;
         EXPECT_EQ(readBytes(outside), QByteArray("untouched"));
         QFile::remove(target);
         if (!kept.isEmpty())
@@ -115,7 +119,7 @@ TEST_F(NativeLibraryTest, NothingIsWrittenThroughALink)
 
     // A linked projects.json.
     link(outside, root + QStringLiteral("/projects.json"));
-    EXPECT_EQ(failureOf([&] { runTask(library.saveProjects({})); }), unsafe);
+    EXPECT_EQ(failureOf([&] { runTask(library.saveProjects({}, {})); }), unsafe);
     QFile::remove(root + QStringLiteral("/projects.json"));
 
     // The recordings folder replaced by a link: every operation refuses.
@@ -123,17 +127,17 @@ TEST_F(NativeLibraryTest, NothingIsWrittenThroughALink)
     ASSERT_TRUE(QDir().rename(root + QStringLiteral("/recordings"), real));
     link(real, root + QStringLiteral("/recordings"));
     EXPECT_EQ(failureOf([&] { runTask(library.loadHome()); }), unsafe);
-    EXPECT_EQ(failureOf([&] { runTask(library.save(recording)); }), unsafe);
-    EXPECT_EQ(failureOf([&] { runTask(library.saveProjects({})); }), unsafe);
+    EXPECT_EQ(failureOf([&] { save(recording); }), unsafe);
+    EXPECT_EQ(failureOf([&] { runTask(library.saveProjects({}, {})); }), unsafe);
     EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/projects.json")));
 }
 
 TEST_F(NativeLibraryTest, SavesTheProjectListCompactly)
 {
-    runTask(library.saveProjects({}));
+    runTask(library.saveProjects({}, {}));
     EXPECT_EQ(readBytes(root + QStringLiteral("/projects.json")), QByteArray("[]"));
     const std::vector<Project> projects = {{newID(), QStringLiteral("客户")}, {newID(), QStringLiteral("内部")}};
-    runTask(library.saveProjects(projects));
+    runTask(library.saveProjects({}, projects));
     EXPECT_EQ(runTask(library.loadHome()).projects, projects);
 }
 
@@ -141,10 +145,12 @@ TEST_F(NativeLibraryTest, OperationsRunInTheOrderCalled)
 {
     Recording recording = note(newID());
     putNote(root, recording);
-    std::vector<QCoro::Task<>> saves;
+    std::vector<QCoro::Task<Recording>> saves;
     for (int i = 0; i < 20; ++i) {
-        recording.title = QString::number(i);
-        saves.push_back(library.save(recording));
+        Recording changed = recording;
+        changed.title = QString::number(i);
+        saves.push_back(library.save(recording, changed));
+        recording = changed;
     }
     for (auto &save : saves)
         runTask(std::move(save));

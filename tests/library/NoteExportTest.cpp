@@ -92,4 +92,38 @@ TEST_F(NoteExportTest, LongTitlesAreCutByCharactersAndFitTheFileSystem)
     EXPECT_EQ(name, QString(81, QChar(u'会')) + QStringLiteral("-纪要.md"));
 }
 
+TEST_F(NoteExportTest, SubtitlesHaveExactBytesAndSkipSegmentsWithoutText)
+{
+    Recording recording = note(QStringLiteral("a/b"));
+    recording.segments = {
+        {QStringLiteral("s1"), 1.0006, 4.5, QStringLiteral("Hi & <b>bye</b> -->"), QStringLiteral(" Ann\n")},
+        {QStringLiteral("s2"), 5, 6, QStringLiteral(" \n\t"), QStringLiteral("Bob")},
+        {QStringLiteral("s3"), 3725.25, 43200, QStringLiteral("one\r\n\r\n two \rthree"), QString()},
+    };
+    const struct {
+        NoteExportFormat format;
+        QString bytes;
+        QString filename;
+    } cases[] = {
+        {NoteExportFormat::SubRip,
+         QStringLiteral("1\n00:00:01,001 --> 00:00:04,500\nAnn: Hi & <b>bye</b> -->\n\n"
+                        "2\n01:02:05,250 --> 12:00:00,000\none\ntwo\nthree\n"),
+         QStringLiteral("a-b-逐字稿.srt")},
+        {NoteExportFormat::WebVTT,
+         QStringLiteral("WEBVTT\n\n00:00:01.001 --> 00:00:04.500\nAnn: Hi &amp; &lt;b&gt;bye&lt;/b&gt; --&gt;\n\n"
+                        "01:02:05.250 --> 12:00:00.000\none\ntwo\nthree\n"),
+         QStringLiteral("a-b-逐字稿.vtt")},
+    };
+    for (const auto &c : cases) {
+        // Subtitles are always of the transcript, whichever tab asked.
+        for (const bool summary : {false, true}) {
+            EXPECT_EQ(NoteExport::render(recording, summary, c.format), c.bytes);
+            EXPECT_EQ(NoteExport::filename(recording, summary, c.format), c.filename);
+        }
+    }
+    recording.segments.clear();
+    EXPECT_EQ(NoteExport::render(recording, false, NoteExportFormat::SubRip), QString());
+    EXPECT_EQ(NoteExport::render(recording, false, NoteExportFormat::WebVTT), QStringLiteral("WEBVTT\n"));
+}
+
 } // namespace

@@ -159,7 +159,7 @@ TEST(TranslationTableTest, EveryChineseTextInTheSourcesHasAnEnglishEntry)
 
     QStringList missing;
     int scanned = 0;
-    QDirIterator it(sourceDir + QStringLiteral("/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+    QDirIterator it(sourceDir + QStringLiteral("/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h"), QStringLiteral("*.qml")},
                     QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();

@@ -3,6 +3,7 @@
 // A whole Workspace on a temporary home library with injected engines, for the processing job tests.
 
 #include "library/LibraryReader.h"
+#include "library/LibraryFixture.h"
 #include "library/NativeLibrary.h"
 #include "processing/SummaryPreferences.h"
 #include "services/ModelClient.h"
@@ -99,7 +100,7 @@ public:
     // Writes a changed note straight to the store and reloads it into the Workspace.
     void store(const Recording &note)
     {
-        library->saveNow(note);
+        library->saveNow(LibraryFixture::onDisk(library->root(), note), note);
         reload(note.id);
     }
 

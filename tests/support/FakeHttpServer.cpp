@@ -100,6 +100,12 @@ CannedResponse CannedResponse::neverAnswer()
     return response;
 }
 
+CannedResponse CannedResponse::heldUntilReleased(CannedResponse answer)
+{
+    answer.delivery = Delivery::HeldThenComplete;
+    return answer;
+}
+
 CannedResponse CannedResponse::stallMidBody(std::string body, std::size_t sentBeforeFault)
 {
     CannedResponse response = raw(std::move(body));
@@ -216,10 +222,13 @@ void FakeHttpServer::respond(const CannedResponse &answer, void *target)
         response.status = 503;
         return;
     }
+    if (answer.delivery == CannedResponse::Delivery::HeldThenComplete)
+        hold(generation);
     response.status = answer.status;
     for (const auto &[name, value] : answer.headers)
         response.set_header(name, value);
-    if (answer.delivery == CannedResponse::Delivery::Complete) {
+    if (answer.delivery == CannedResponse::Delivery::Complete
+        || answer.delivery == CannedResponse::Delivery::HeldThenComplete) {
         response.set_content(answer.body, answer.contentType);
         return;
     }

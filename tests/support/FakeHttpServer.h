@@ -47,6 +47,7 @@ struct CannedResponse {
         NeverAnswer,  // accept the request and send nothing until released or stopped
         StallMidBody, // send the head and `sentBeforeFault` body bytes, then send nothing more
         CloseMidBody, // send the head and `sentBeforeFault` body bytes, then close the connection
+        HeldThenComplete, // send nothing until released, then the whole answer
     };
 
     int status = 200;
@@ -61,6 +62,8 @@ struct CannedResponse {
                               std::string contentType = "application/json");
     static CannedResponse redirect(int status, std::string location);
     static CannedResponse neverAnswer();
+    // A slow server: this answer waits for releaseHeld().
+    static CannedResponse heldUntilReleased(CannedResponse answer);
     static CannedResponse stallMidBody(std::string body, std::size_t sentBeforeFault);
     static CannedResponse closeMidBody(std::string body, std::size_t sentBeforeFault);
 };

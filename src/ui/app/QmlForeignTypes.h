@@ -57,3 +57,4 @@ public:
         return QmlInstances::shared(QmlInstances::get().downloads);
     }
 };
+

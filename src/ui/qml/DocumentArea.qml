@@ -1,8 +1,82 @@
 import QtQuick
 import Hushnote.Ui
 
-// The selected note's document, or the empty state.
+// Not a bound-components file: on Qt 6.4 a Loader refuses to make a bound component ("outside its
+// creation context").
+
+// The selected note's document, or the quiet empty state, and the note editor sheet. The
+// document is made anew whenever another note is selected.
 Item {
+    id: root
     required property QtObject viewState
-    function openEditor() {}
+    required property QtObject workspace
+    required property QtObject audio
+    objectName: "documentArea"
+
+    // Shows the transcript (false) or the summary (true).
+    function showTab(summary) {
+        root.viewState.showSummary = summary
+    }
+
+    // Opens the editor on the selected note, on the tab being shown.
+    function openEditor() {
+        if (!noteDraft.beginSelected(root.viewState.showSummary))
+            return
+        editorLoader.active = true
+        editorLoader.item.open()
+    }
+
+    DocumentModel {
+        id: documentModel
+        workspace: root.workspace
+        audio: root.audio
+        onRecordChanged: root.showNote()
+    }
+
+    RecordDraft {
+        id: noteDraft
+        workspace: root.workspace
+    }
+
+    function showNote() {
+        if (documentLoader.shownID === documentModel.recordID && documentLoader.item)
+            return
+        documentLoader.shownID = documentModel.recordID
+        documentLoader.sourceComponent = null
+        documentLoader.sourceComponent = documentModel.hasRecord ? documentView : null
+    }
+    Component.onCompleted: showNote()
+
+    Loader {
+        id: documentLoader
+        property string shownID
+        anchors.fill: parent
+    }
+
+    Component {
+        id: documentView
+        DocumentView {
+            objectName: "documentView"
+            document: documentModel
+            viewState: root.viewState
+        }
+    }
+
+    EmptyState {
+        anchors.centerIn: parent
+        visible: !documentModel.hasRecord
+        title: Strings.t("这里还很安静")
+        iconName: "waveform"
+        description: Strings.t("打开一段音频，或选择已有资料库。")
+    }
+
+    Loader {
+        id: editorLoader
+        active: false
+        sourceComponent: RecordEditor {
+            objectName: "recordEditor"
+            draft: noteDraft
+            onClosed: editorLoader.active = false
+        }
+    }
 }

@@ -3,9 +3,10 @@ import QtQuick.Controls
 import Hushnote.Ui
 
 // The main window. Its content is rebuilt whenever the interface language changes, so every text
-// is looked up again.
+// is looked up again. Closing it while work runs asks the QuitGuard first.
 ApplicationWindow {
     id: window
+    objectName: "mainWindow"
     title: "Hushnote"
     width: 1200
     height: 780
@@ -14,12 +15,44 @@ ApplicationWindow {
     visible: true
     color: Theme.windowBackground
     font.family: Theme.fontFamily
+    font.pixelSize: Theme.fontSize
+    palette {
+        window: Theme.canvas
+        windowText: Theme.text
+        base: Theme.canvas
+        text: Theme.text
+        button: Theme.surface
+        buttonText: Theme.text
+        highlight: Theme.amber
+        highlightedText: Theme.canvas
+        toolTipBase: Theme.surface
+        toolTipText: Theme.text
+        placeholderText: Theme.muted
+        mid: Theme.muted
+    }
 
     function openSettings() {
         settingsLoader.active = true
         settingsLoader.item.show()
         settingsLoader.item.raise()
         settingsLoader.item.requestActivate()
+    }
+
+    QuitGuard {
+        id: quitGuard
+        workspace: AppWorkspace
+        downloads: AppDownloads
+        onQuitConfirmed: Qt.quit()
+    }
+    onClosing: (close) => { close.accepted = quitGuard.requestQuit() }
+
+    menuBar: AppMenuBar {
+        // Rebuilt with the content so that its titles follow the language.
+        language: Strings.language
+        workspace: AppWorkspace
+        audio: AppAudio
+        onSettingsRequested: window.openSettings()
+        onQuitRequested: window.close()
     }
 
     Loader {
@@ -29,8 +62,23 @@ ApplicationWindow {
         property string language: Strings.language
         onLanguageChanged: { active = false; active = true }
         sourceComponent: WorkspaceView {
+            workspace: AppWorkspace
+            audio: AppAudio
+            quitting: quitGuard.terminating
             onSettingsRequested: window.openSettings()
         }
+    }
+
+    // Processing: a job that ends while no window of the program is active is announced by a
+    // desktop notification.
+    JobNotifier {
+        workspace: AppWorkspace
+        windowActive: Qt.application.state === Qt.ApplicationActive
+    }
+
+    AudioDropArea {
+        anchors.fill: parent
+        workspace: AppWorkspace
     }
 
     Loader {

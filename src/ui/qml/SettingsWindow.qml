@@ -1,10 +1,42 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import QtQuick.Window
 import Hushnote.Ui
 
+// The settings window: 790 × 650, the section list on the left and the chosen section on the
+// right. Its content is rebuilt when the interface language changes, keeping the chosen section.
+// (Not a bound-component file: Qt 6.4 refuses to build the Loader's content in a Window then.)
 Window {
-    title: "Hushnote"
+    id: window
+    objectName: "settingsWindow"
+    title: Strings.t("设置")
     width: 790
     height: 650
+    minimumWidth: 790
+    maximumWidth: 790
+    minimumHeight: 650
+    maximumHeight: 650
     color: Theme.windowBackground
+    // The download state of the Whisper part; the program's own unless a test hands in another.
+    property QtObject downloads: AppDownloads
+    property int section: 0
+
+    function showSection(index) { window.section = index }
+
+    Shortcut {
+        sequence: "Ctrl+W"
+        onActivated: window.close()
+    }
+
+    Loader {
+        anchors.fill: parent
+        property string language: Strings.language
+        onLanguageChanged: { active = false; active = true }
+        sourceComponent: SettingsView {
+            objectName: "settingsView"
+            downloads: window.downloads
+            section: window.section
+            onSectionChosen: index => window.section = index
+        }
+    }
 }

@@ -1,6 +1,115 @@
+pragma ComponentBehavior: Bound
 import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
 import Hushnote.Ui
 
-Rectangle {
-    color: Theme.sidebar
+// The library sidebar: the product name, the import button, the scopes with their counts, the
+// projects, and the list of notes in the current scope.
+SidebarSurface {
+    id: sidebar
+    required property LibraryShell shell
+    required property QtObject workspace
+
+    // Also the screenshot scenes' way in.
+    function chooseScope(kind, projectID) { shell.chooseScope(kind, projectID) }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.topMargin: Theme.spacingLarge + 2
+        spacing: 0
+
+        Column {
+            Layout.leftMargin: Theme.spacingLarge + 2
+            Layout.bottomMargin: Theme.spacingLarge
+            spacing: 2
+            Text {
+                text: "Hushnote"
+                color: Theme.text
+                font.pixelSize: Theme.headlineFontSize
+                font.weight: Font.DemiBold
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+            Text {
+                text: Strings.t("录音整理成文字与纪要")
+                color: Theme.muted
+                font.pixelSize: Theme.smallFontSize
+            }
+        }
+
+        QuietButton {
+            objectName: "importButton"
+            Layout.fillWidth: true
+            Layout.leftMargin: Theme.spacingSmall + 2
+            Layout.rightMargin: Theme.spacingSmall + 2
+            Layout.bottomMargin: Theme.spacing
+            text: sidebar.shell.importLabel
+            iconName: "plus"
+            raised: true
+            horizontalAlignment: Qt.AlignLeft
+            enabled: !sidebar.shell.loading
+            onClicked: sidebar.shell.chooseAudio()
+        }
+
+        ScopeEntry {
+            iconName: "pin"
+            text: Strings.t("置顶")
+            count: sidebar.shell.pinnedCount
+            selected: sidebar.shell.scopeKind === "pinned"
+            onClicked: sidebar.chooseScope("pinned", "")
+        }
+        ScopeEntry {
+            iconName: "doc.text"
+            text: Strings.t("全部笔记")
+            count: sidebar.shell.liveCount
+            selected: sidebar.shell.scopeKind === "all"
+            onClicked: sidebar.chooseScope("all", "")
+        }
+        ScopeEntry {
+            iconName: "trash"
+            text: Strings.t("废纸篓")
+            count: sidebar.shell.trashCount
+            selected: sidebar.shell.scopeKind === "trash"
+            onClicked: sidebar.chooseScope("trash", "")
+        }
+
+        ProjectSection {
+            Layout.fillWidth: true
+            Layout.topMargin: Theme.spacing
+            shell: sidebar.shell
+            workspace: sidebar.workspace
+        }
+
+        Rectangle { Layout.fillWidth: true; Layout.topMargin: Theme.spacingSmall; Layout.preferredHeight: 1; color: Theme.line }
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: Theme.spacingLarge + 2
+            Layout.rightMargin: Theme.spacingLarge + 2
+            Layout.topMargin: Theme.spacing
+            Layout.bottomMargin: Theme.spacingTiny
+            Text {
+                Layout.fillWidth: true
+                text: sidebar.shell.scopeTitle
+                color: Theme.text
+                font.pixelSize: Theme.fontSize
+                font.weight: Font.DemiBold
+                elide: Text.ElideRight
+            }
+            Text {
+                text: sidebar.shell.listedCount
+                color: Theme.muted
+                font.pixelSize: Theme.smallFontSize
+                font.family: Theme.monoFamily
+            }
+        }
+
+        NoteList {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            shell: sidebar.shell
+            workspace: sidebar.workspace
+        }
+    }
 }

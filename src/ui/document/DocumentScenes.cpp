@@ -1,0 +1,81 @@
+// The document view's scenes for scripts/screenshots: the transcript with a row being heard, the
+// summary with headings, search hits, the note editor sheet and a playing player bar.
+#include "shell/ScreenshotScenes.h"
+
+#include "library/Recording.h"
+#include "playback/AudioController.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+// Selects the sample note with the most transcript (the weekly meeting) and waits for its audio.
+QCoro::Task<> openWeeklyNote(SceneContext context)
+{
+    const Recording *best = nullptr;
+    for (const Recording &record : context.workspace->records()) {
+        if (record.isLive() && (!best || record.segments.size() > best->segments.size()))
+            best = &record;
+    }
+    if (best)
+        context.workspace->setSelectedID(best->id);
+    for (int i = 0; i < 50 && context.audio->loading(); ++i)
+        co_await SceneContext::pause(100);
+}
+
+// Puts the play head in the middle of the second segment, so its row is the active one.
+void hearSecondSegment(SceneContext context)
+{
+    const std::optional<Recording> note = context.workspace->selectedRecord();
+    if (note && note->segments.size() > 1) {
+        const Segment &segment = note->segments[1];
+        context.audio->seek((segment.start + segment.end) / 2);
+    }
+}
+
+} // namespace
+
+HUSHNOTE_SCREENSHOT_SCENE("document-transcript", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openWeeklyNote(context);
+                              hearSecondSegment(context);
+                          });
+
+HUSHNOTE_SCREENSHOT_SCENE("document-summary", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openWeeklyNote(context);
+                              context.call(QStringLiteral("documentArea"), "showTab", {true});
+                          });
+
+HUSHNOTE_SCREENSHOT_SCENE("document-search", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openWeeklyNote(context);
+                              // A word of the second segment ("播放器" in the sample).
+                              const std::optional<Recording> note = context.workspace->selectedRecord();
+                              if (note && note->segments.size() > 1)
+                                  context.workspace->setQuery(note->segments[1].text.mid(13, 3));
+                          });
+
+HUSHNOTE_SCREENSHOT_SCENE("document-editor", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openWeeklyNote(context);
+                              context.call(QStringLiteral("documentArea"), "openEditor");
+                              co_await SceneContext::pause(300);
+                          });
+
+HUSHNOTE_SCREENSHOT_SCENE("player-playing", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openWeeklyNote(context);
+                              context.audio->setRate(1.25f);
+                              hearSecondSegment(context);
+                              context.audio->toggle();
+                              co_await SceneContext::pause(400);
+                          });
+
+HUSHNOTE_SCREENSHOT_SCENE("document-no-transcript", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              for (const Recording &record : context.workspace->records()) {
+                                  if (record.isLive() && record.segments.empty())
+                                      context.workspace->setSelectedID(record.id);
+                              }
+                              co_return;
+                          });

@@ -1,0 +1,73 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Hushnote.Ui
+
+// One note of the list: "waveform" when selected, else "doc.text"; the title; the date and length.
+ItemDelegate {
+    id: row
+    required property string recordId
+    required property string title
+    required property string dateLine
+    required property bool selected
+    signal activated()
+    signal menuRequested()
+
+    implicitHeight: Theme.recordRowHeight
+    padding: 0
+    leftPadding: 10
+    rightPadding: 10
+    hoverEnabled: true
+    focusPolicy: Qt.NoFocus
+    highlighted: selected
+    Accessible.name: title
+    Accessible.description: dateLine
+    Accessible.selectable: true
+    Accessible.selected: selected
+    onClicked: row.activated()
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: row.menuRequested()
+    }
+
+    contentItem: RowLayout {
+        spacing: 9
+        Icon {
+            Layout.alignment: Qt.AlignTop
+            Layout.topMargin: 3
+            name: row.selected ? "waveform" : "doc.text"
+            size: Theme.smallIconSize
+            color: row.selected ? Theme.amber : Theme.muted
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 3
+            Text {
+                Layout.fillWidth: true
+                text: row.title
+                color: Theme.text
+                font.pixelSize: Theme.fontSize
+                font.weight: row.selected ? Font.DemiBold : Font.Normal
+                elide: Text.ElideRight
+            }
+            Text {
+                Layout.fillWidth: true
+                text: row.dateLine
+                color: Theme.muted
+                font.pixelSize: Theme.smallFontSize
+                elide: Text.ElideRight
+            }
+        }
+    }
+
+    background: Rectangle {
+        radius: Theme.quietRadius
+        color: row.selected ? Theme.white(Theme.selectedRowFill)
+                            : row.hovered ? Theme.white(Theme.hoverRowFill) : "transparent"
+        border.color: row.selected ? Theme.white(Theme.quietBorderOpacity) : "transparent"
+        border.width: Theme.quietBorderWidth
+        Behavior on color { ColorAnimation { duration: Theme.hoverDuration; easing.type: Easing.OutQuad } }
+    }
+}

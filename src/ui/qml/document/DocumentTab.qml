@@ -1,0 +1,42 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls.Basic
+import Hushnote.Ui
+
+// One of the document's two tabs: the label over a small capsule, coloured while selected.
+AbstractButton {
+    id: control
+    property bool selected: false
+
+    hoverEnabled: true
+    focusPolicy: Qt.StrongFocus
+    checkable: false
+    padding: 2
+    Accessible.role: Accessible.PageTab
+    Accessible.name: text
+    Accessible.selected: selected
+
+    contentItem: Column {
+        spacing: 5
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: control.text
+            color: control.selected || control.hovered ? Theme.text : Theme.muted
+            font.pixelSize: Theme.titleFontSize - 1
+            font.weight: control.selected ? Font.DemiBold : Font.Normal
+        }
+        Rectangle {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: Theme.tabMarkerWidth
+            height: Theme.tabMarkerHeight
+            radius: height / 2
+            color: control.selected ? Theme.amber : "transparent"
+        }
+    }
+    background: Rectangle {
+        radius: 4
+        color: "transparent"
+        border.width: control.visualFocus ? Theme.focusRingWidth : 0
+        border.color: Theme.amberAt(Theme.focusRingOpacity)
+    }
+}

@@ -1,0 +1,76 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Hushnote.Ui
+
+// The Whisper part: engine status, model picker, check / download / cancel, switching to the model.
+SettingsCard {
+    id: card
+    required property QtObject downloads
+    title: Strings.t("转写 · Whisper")
+    iconName: "waveform"
+    badge: whisper.inUse
+
+    WhisperSettings {
+        id: whisper
+        downloads: card.downloads
+    }
+
+    RowLayout {
+        spacing: Theme.spacingSmall
+        Icon {
+            name: whisper.engineReady ? "checkmark.circle" : "exclamationmark.triangle"
+            color: whisper.engineReady ? Theme.amber : Theme.danger
+        }
+        Text {
+            text: whisper.engineStatus
+            color: whisper.engineReady ? Theme.text : Theme.danger
+            font.pixelSize: Theme.fontSize
+        }
+    }
+    SettingsPicker {
+        label: Strings.t("转写模型")
+        model: whisper.modelNames
+        currentIndex: whisper.modelIndex
+        enabled: !whisper.busy
+        onActivated: index => whisper.modelIndex = index
+    }
+    Flow {
+        Layout.fillWidth: true
+        spacing: Theme.spacingSmall
+        QuietButton { raised: true; text: Strings.t("检测模型"); enabled: !whisper.busy; onClicked: whisper.checkModel() }
+        QuietButton { raised: true; text: Strings.t("下载模型"); enabled: !whisper.busy; onClicked: whisper.download() }
+        QuietButton { raised: true; text: Strings.t("取消"); enabled: whisper.busy; onClicked: whisper.cancel() }
+        SheetButton {
+            isDefault: true
+            text: Strings.t("使用此模型转写")
+            enabled: !whisper.busy
+            onClicked: whisper.useSelected()
+        }
+    }
+    RowLayout {
+        visible: whisper.downloading
+        Layout.fillWidth: true
+        spacing: Theme.spacing
+        ProgressBar {
+            id: bar
+            Layout.fillWidth: true
+            value: whisper.fraction
+            Accessible.name: whisper.bytesText
+            background: Rectangle { implicitHeight: 6; radius: 3; color: Theme.white(0.08) }
+            contentItem: Item {
+                implicitHeight: 6
+                Rectangle { width: bar.visualPosition * parent.width; height: parent.height; radius: 3; color: Theme.amber }
+            }
+        }
+        Text { text: whisper.bytesText; color: Theme.muted; font.pixelSize: Theme.smallFontSize; font.family: Theme.monoFamily }
+    }
+    Note { text: Strings.t("从官方模型仓库下载，校验通过后可离线转写。模型越大，通常越准确，也需要更多内存。") }
+    RowLayout {
+        spacing: Theme.spacingSmall
+        Text { text: Strings.t("当前转写模型"); color: Theme.muted; font.pixelSize: Theme.smallFontSize }
+        Text { text: whisper.currentModel; color: Theme.text; font.pixelSize: Theme.smallFontSize }
+    }
+    StatusLine { text: whisper.message; failed: whisper.failed }
+}

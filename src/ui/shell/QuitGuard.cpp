@@ -1,0 +1,50 @@
+#include "QuitGuard.h"
+
+#include "platform/Localization.h"
+#include "services/WhisperDownloadState.h"
+#include "workspace/Workspace.h"
+
+#include <QCoroSignal>
+
+QuitGuard::QuitGuard(QObject *parent) : QObject(parent) {}
+
+bool QuitGuard::busy() const
+{
+    if (m_workspace && (m_workspace->loading() || m_workspace->jobID()))
+        return true;
+    return m_downloads && m_downloads->busy();
+}
+
+bool QuitGuard::requestQuit()
+{
+    if (m_terminating)
+        return false;
+    if (!busy())
+        return true;
+    m_terminating = true;
+    Q_EMIT changed();
+    if (m_workspace && m_workspace->jobID()) {
+        // The job's own stop keeps the chunks already saved; the text tells the person why the
+        // window stays a moment longer.
+        m_workspace->stopJob();
+    }
+    if (m_workspace)
+        m_workspace->setNotice(L(QStringLiteral("正在停止，保留已完成的内容…")));
+    if (m_downloads)
+        m_downloads->cancel();
+    stopThenQuit();
+    return false;
+}
+
+QCoro::Task<> QuitGuard::stopThenQuit()
+{
+    QPointer<QuitGuard> self(this);
+    if (m_workspace)
+        co_await m_workspace->whenJobEnds();
+    while (self && m_downloads && m_downloads->busy())
+        co_await qCoro(m_downloads.data(), &WhisperDownloadState::busyChanged);
+    while (self && m_workspace && m_workspace->loading())
+        co_await qCoro(m_workspace.data(), &Workspace::loadingChanged);
+    if (self)
+        Q_EMIT quitConfirmed();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QtQml/qqml.h>
+
+class Workspace;
+class WhisperDownloadState;
+
+// Decides whether the program may quit at once. While a job runs, a library operation is in
+// flight or a model downloads, the first request stops the job and the download (keeping what is
+// saved), says "正在停止，保留已完成的内容…", and announces quitConfirmed() once everything has
+// stopped; further requests change nothing.
+class QuitGuard : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_DISABLE_COPY_MOVE(QuitGuard)
+    Q_PROPERTY(Workspace *workspace MEMBER m_workspace NOTIFY changed)
+    Q_PROPERTY(WhisperDownloadState *downloads MEMBER m_downloads NOTIFY changed)
+    Q_PROPERTY(bool terminating READ terminating NOTIFY changed)
+
+public:
+    explicit QuitGuard(QObject *parent = nullptr);
+
+    bool terminating() const { return m_terminating; }
+    bool busy() const;
+
+    // True: quit now. False: not now (a stop is under way, quitConfirmed() follows).
+    Q_INVOKABLE bool requestQuit();
+
+Q_SIGNALS:
+    void changed();
+    void quitConfirmed();
+
+private:
+    QCoro::Task<> stopThenQuit();
+
+    QPointer<Workspace> m_workspace;
+    QPointer<WhisperDownloadState> m_downloads;
+    bool m_terminating = false;
+};
