@@ -143,7 +143,7 @@ EntryOutcome examine(const QString &folder, const QString &name, bool includeDel
         outcome.verdict = Verdict::Silent;
         return outcome;
     }
-    if (!numbersValid(recording) || !segmentsValid(recording))
+    if (!LibraryReader::noteValid(recording))
         return outcome;
     outcome.verdict = Verdict::Candidate;
     const QString audioName = recording.storedAudioName.value_or(QStringLiteral("playback.mp3"));
@@ -204,6 +204,11 @@ std::vector<Project> LibraryReader::readProjects(const QString &root)
 }
 
 namespace LibraryReader {
+
+bool noteValid(const Recording &recording)
+{
+    return numbersValid(recording) && segmentsValid(recording);
+}
 
 bool isSymbolicLink(const QString &path)
 {

@@ -28,6 +28,11 @@ inline constexpr qint64 maxRecordBytes = 33'554'432;
 // listed, or the project list's read/decode error.
 LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed);
 
+// Whether a decoded note's numbers and segments are ones the program can show and write back:
+// finite, non-negative times in order, unique segment ids, a duration of at most 12 hours and no
+// more transcribed chunks than minutes.
+bool noteValid(const Recording &recording);
+
 // One entry of the folder of notes by the same rules as read(); nullopt where read() would skip it
 // or leave it out.
 std::optional<Recording> readNote(const QString &url, const QString &name, bool includeDeleted, bool managed);

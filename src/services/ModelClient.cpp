@@ -90,7 +90,9 @@ std::optional<QList<Choice>> decodeChoices(const QByteArray &body)
     return choices;
 }
 
-std::optional<QStringList> decodeModelIDs(const QByteArray &body)
+} // namespace
+
+std::optional<QStringList> ModelClient::modelIDs(const QByteArray &body)
 {
     const auto object = jsonObject(body);
     if (!object || !object->value(QStringLiteral("data")).isArray())
@@ -104,6 +106,8 @@ std::optional<QStringList> decodeModelIDs(const QByteArray &body)
     }
     return ids;
 }
+
+namespace {
 
 HttpRequest jsonPost(const QUrl &url, const QString &key, const QByteArray &body)
 {
@@ -323,7 +327,7 @@ QCoro::Task<bool> ModelClient::checkAPI(CloudProvider provider, QString model, Q
     const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop);
     throwIfStopped(stop);
     validateResponse(response.head);
-    const auto ids = decodeModelIDs(response.body);
+    const auto ids = modelIDs(response.body);
     if (!ids)
         throw AppFailure(QStringLiteral("模型列表格式无法识别。"));
     co_return ids->contains(model);

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QCoroTask>
 
@@ -59,6 +60,8 @@ public:
     // The transcript of an upload's answer: "text" (required, not blank) and, when present,
     // "segments" with "start", "end" in seconds and "text". Absent when there is no usable text.
     static std::optional<ChunkTranscript> transcriptOf(const QByteArray &body);
+    // The model ids of a "models" listing ({"data": [{"id": "..."}, ...]}); absent on any other shape.
+    static std::optional<QStringList> modelIDs(const QByteArray &body);
     // The JSON body of a DashScope transcription: the WAV inline as a Base64 data URL.
     static QJsonObject dashScopeTranscriptionBody(const QString &model, const QByteArray &wav);
     // The JSON body of a summary request, with the provider's own switches.

@@ -39,17 +39,6 @@ void checkHead(const HttpResponseHead &head)
         throw AppFailure(QStringLiteral("Ollama 请求失败，请确认服务正在运行且模型已经下载。"));
 }
 
-QJsonObject replyObject(const QByteArray &body)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError)
-        throw AppFailure(QStringLiteral("无法读取 Ollama 响应，请确认本机服务正在运行。"));
-    if (!document.isObject() || document.object().contains(QStringLiteral("error")))
-        throw AppFailure(QStringLiteral("Ollama 返回格式不正确。"));
-    return document.object();
-}
-
 bool isRemote(const QJsonObject &entry)
 {
     return entry.contains(QStringLiteral("remote_host")) || entry.contains(QStringLiteral("remote_model"));
@@ -73,7 +62,7 @@ QCoro::Task<QJsonObject> requestOn(std::shared_ptr<HttpSession> session, QString
         const HttpResponse response =
             co_await session->send(std::move(request), stop, &checkHead, OllamaClient::kBodyLimit);
         throwIfStopped(stop);
-        co_return replyObject(response.body);
+        co_return OllamaClient::replyObject(response.body);
     } catch (const Cancelled &) {
         throw;
     } catch (const AppFailure &) {
@@ -153,21 +142,7 @@ QCoro::Task<QStringList> OllamaClient::models(QString base, std::stop_token stop
     const std::optional<QJsonObject> noBody;
     const QJsonObject reply = co_await requestOn(m_session, std::move(base), QStringLiteral("tags"), noBody,
                                                  kCheckTimeout, stop);
-    const QJsonValue models = reply.value(QStringLiteral("models"));
-    const QJsonArray entries = models.toArray();
-    if (!models.isArray() || !std::all_of(entries.begin(), entries.end(), [](const QJsonValue &v) { return v.isObject(); }))
-        throw AppFailure(QStringLiteral("Ollama 模型列表格式不正确。"));
-    QStringList names;
-    for (const QJsonValue &value : entries) {
-        const QJsonObject entry = value.toObject();
-        const QJsonValue name = entry.value(QStringLiteral("name"));
-        if (!name.isString() || !validModel(name.toString()) || isRemote(entry) || isCloudModel(name.toString()))
-            continue;
-        names.append(name.toString());
-    }
-    names.removeDuplicates();
-    std::sort(names.begin(), names.end());
-    co_return names;
+    co_return installedModels(reply);
 }
 
 QCoro::Task<QString> OllamaClient::summarize(QString text, ModelConfiguration configuration, bool merging,
@@ -180,10 +155,7 @@ QCoro::Task<QString> OllamaClient::summarize(QString text, ModelConfiguration co
     const std::optional<QJsonObject> showBody = QJsonObject{{QStringLiteral("model"), model}};
     const QJsonObject show =
         co_await requestOn(session, configuration.ollamaURL, QStringLiteral("show"), showBody, kCheckTimeout, stop);
-    if (isRemote(show) || isCloudModel(model))
-        throw AppFailure(QStringLiteral("本地纪要不支持 Ollama 云端模型，请选择已下载的本地模型。"));
-    if (!canComplete(show))
-        throw AppFailure(QStringLiteral("这个 Ollama 模型不支持文字生成，请选择聊天模型或更新 Ollama。"));
+    checkModelInfo(show, model);
     throwIfStopped(stop);
 
     const QJsonObject options{{QStringLiteral("temperature"), 0.2},
@@ -199,10 +171,7 @@ QCoro::Task<QString> OllamaClient::summarize(QString text, ModelConfiguration co
                                                             {QStringLiteral("messages"), messages}};
     const QJsonObject reply =
         co_await requestOn(session, configuration.ollamaURL, QStringLiteral("chat"), chatBody, kChatTimeout, stop);
-    const std::optional<QString> content = completeContent(reply);
-    if (!content)
-        throw AppFailure(QStringLiteral("Ollama 未完整返回纪要，原有结果已保留。请尝试其他本地模型。"));
-    co_return *content;
+    co_return chatContent(reply);
 }
 
 QUrl OllamaClient::baseURL(const QString &text)
@@ -241,4 +210,50 @@ bool OllamaClient::validModel(const QString &name)
     static const QRegularExpression pattern(
         QRegularExpression::anchoredPattern(QStringLiteral("[a-zA-Z0-9][a-zA-Z0-9._:/-]*")));
     return pattern.match(name).hasMatch();
+}
+
+QJsonObject OllamaClient::replyObject(const QByteArray &body)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError)
+        throw AppFailure(QStringLiteral("无法读取 Ollama 响应，请确认本机服务正在运行。"));
+    if (!document.isObject() || document.object().contains(QStringLiteral("error")))
+        throw AppFailure(QStringLiteral("Ollama 返回格式不正确。"));
+    return document.object();
+}
+
+QStringList OllamaClient::installedModels(const QJsonObject &reply)
+{
+    const QJsonValue models = reply.value(QStringLiteral("models"));
+    const QJsonArray entries = models.toArray();
+    if (!models.isArray() || !std::all_of(entries.begin(), entries.end(), [](const QJsonValue &v) { return v.isObject(); }))
+        throw AppFailure(QStringLiteral("Ollama 模型列表格式不正确。"));
+    QStringList names;
+    for (const QJsonValue &value : entries) {
+        const QJsonObject entry = value.toObject();
+        const QJsonValue name = entry.value(QStringLiteral("name"));
+        if (!name.isString() || !validModel(name.toString()) || isRemote(entry) || isCloudModel(name.toString()))
+            continue;
+        names.append(name.toString());
+    }
+    names.removeDuplicates();
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void OllamaClient::checkModelInfo(const QJsonObject &show, const QString &model)
+{
+    if (isRemote(show) || isCloudModel(model))
+        throw AppFailure(QStringLiteral("本地纪要不支持 Ollama 云端模型，请选择已下载的本地模型。"));
+    if (!canComplete(show))
+        throw AppFailure(QStringLiteral("这个 Ollama 模型不支持文字生成，请选择聊天模型或更新 Ollama。"));
+}
+
+QString OllamaClient::chatContent(const QJsonObject &reply)
+{
+    const std::optional<QString> content = completeContent(reply);
+    if (!content)
+        throw AppFailure(QStringLiteral("Ollama 未完整返回纪要，原有结果已保留。请尝试其他本地模型。"));
+    return *content;
 }

@@ -51,6 +51,16 @@ public:
     QCoro::Task<QJsonObject> request(QString base, QString route, std::optional<QJsonObject> body,
                                      std::chrono::milliseconds timeout, std::stop_token stop = {}) const;
 
+    // What the answers mean, apart from the transport. Each throws the AppFailure the person sees.
+    // The reply object of a body ("error" replies and other shapes refused).
+    static QJsonObject replyObject(const QByteArray &body);
+    // The usable names of a /api/tags reply.
+    static QStringList installedModels(const QJsonObject &tags);
+    // Refuses a model whose /api/show reply says it is cloud-backed or cannot write text.
+    static void checkModelInfo(const QJsonObject &show, const QString &model);
+    // The summary text of a complete /api/chat reply.
+    static QString chatContent(const QJsonObject &reply);
+
 private:
     std::shared_ptr<HttpSession> m_session;
 };

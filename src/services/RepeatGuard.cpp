@@ -25,6 +25,12 @@ Text codePoints(const QString &text)
     return points;
 }
 
+QString withoutSpaces(QString text)
+{
+    text.removeIf([](QChar c) { return c.isSpace(); });
+    return text;
+}
+
 QString fromCodePoints(const Text &points)
 {
     return QString::fromUcs4(points.constData(), points.size());
@@ -143,12 +149,17 @@ ChunkTranscript collapse(ChunkTranscript transcript)
     std::vector<TimedText> merged;
     for (TimedText &segment : transcript.segments) {
         segment.text = collapse(segment.text);
-        if (!merged.empty() && merged.back().text == segment.text)
+        // White space is ignored here as in finding loops: whisper spaces the same words differently.
+        if (!merged.empty() && withoutSpaces(merged.back().text) == withoutSpaces(segment.text))
             merged.back().end = std::max(merged.back().end, segment.end);
         else
             merged.push_back(std::move(segment));
     }
     transcript.segments = std::move(merged);
+    // Segments that repeat as a group ("A", "B", "A", "B", ...) leave a loop that no single segment
+    // holds; the chunk then keeps its cut-down text as one piece, untimed.
+    if (loops(transcript))
+        return ChunkTranscript::whole(collapse(transcript.storedText()));
     return transcript;
 }
 
