@@ -5,6 +5,7 @@
 #include "library/RecordCodec.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeOllamaServer.h"
+#include "support/PrivateKeyring.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -385,8 +386,7 @@ TEST_F(CliTest, ForeignLibraryIsReadOnlyAndCopiesIntoHome)
 
 TEST_F(CliTest, KeyIsReadFromStandardInputAndChecked)
 {
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        GTEST_SKIP() << "needs the private Secret Service session that scripts/test starts";
+    RUN_IN_PRIVATE_KEYRING();
     auto lookup = [] {
         QProcess secretTool;
         secretTool.start(QStringLiteral("secret-tool"),
