@@ -11,7 +11,7 @@ SettingsCard {
     iconName: "text.alignleft"
     badge: ollama.inUse
 
-    OllamaSettings { id: ollama }
+    OllamaSettings { id: ollama; objectName: "ollamaSettings" }
 
     RowLayout {
         Layout.fillWidth: true

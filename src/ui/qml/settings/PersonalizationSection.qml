@@ -11,7 +11,7 @@ SectionPage {
     title: Strings.t("个性化整理")
     subtitle: Strings.t("让纪要贴近你的工作与关注点。")
 
-    PreferencesEditor { id: editor }
+    PreferencesEditor { id: editor; objectName: "preferencesEditor" }
 
     Shortcut { sequence: StandardKey.Save; enabled: page.visible; onActivated: editor.save() }
 
