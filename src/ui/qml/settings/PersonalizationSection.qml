@@ -90,7 +90,6 @@ SectionPage {
 
     RowLayout {
         Layout.fillWidth: true
-        Layout.bottomMargin: 28
         spacing: Theme.spacingSmall
         StatusLine {
             text: editor.error.length > 0 ? editor.error : editor.message
