@@ -21,6 +21,8 @@ SectionPage {
         Switch {
             id: toggle
             objectName: "personalizationSwitch"
+            // Flush with the labels of the fields below.
+            leftPadding: 0
             text: Strings.t("启用个性化整理")
             checked: editor.enabled
             onToggled: editor.enabled = checked
