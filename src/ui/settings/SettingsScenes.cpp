@@ -7,6 +7,8 @@
 #include "platform/FileUtil.h"
 #include "services/ModelConfiguration.h"
 #include "processing/SummaryPreferences.h"
+#include "services/WhisperDownloadState.h"
+#include "services/WhisperModels.h"
 #include "workspace/Workspace.h"
 
 #include <QFile>
@@ -16,6 +18,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 namespace {
 
@@ -81,6 +84,51 @@ QCoro::Task<> openSettings(SceneContext context, int section)
 }
 
 const QString settingsWindow = QStringLiteral("settingsWindow");
+
+// Answers every request on the loopback with one canned reply. With keepOpen the connection stays
+// open after it: a transfer that stalls half way, so its progress can be seen.
+class CannedServer {
+public:
+    CannedServer(QByteArray reply, bool keepOpen)
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, reply, keepOpen] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, reply, keepOpen] {
+                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+                    socket->setProperty("request", request);
+                    if (!request.contains("\r\n\r\n") || socket->property("answered").toBool())
+                        return;
+                    socket->setProperty("answered", true);
+                    socket->write(reply);
+                    if (!keepOpen)
+                        socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort()); }
+
+private:
+    QTcpServer m_server;
+};
+
+QByteArray httpReply(const QByteArray &body, const QByteArray &type)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size())
+           + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// Scrolls a settings page to its end (the parts below the first screen).
+void scrollToEnd(const SceneContext &context, const QString &page)
+{
+    if (QObject *found = named(context, page)) {
+        if (auto *flickable = found->property("contentItem").value<QObject *>()) {
+            const double end = flickable->property("contentHeight").toDouble() - flickable->property("height").toDouble();
+            flickable->setProperty("contentY", std::max(0.0, end));
+        }
+    }
+}
 
 } // namespace
 
@@ -178,5 +226,74 @@ HUSHNOTE_SCREENSHOT_SCENE("settings-prompt", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> {
                               const QVariant weekly(QStringLiteral("weekly"));
                               co_await openSheet(context, 3, QStringLiteral("promptSheet"), "openFor", weekly);
+                          },
+                          settingsWindow, true);
+
+// Whisper and Ollama both in use; the tiny model downloading from a hub that stalls after 12.4 MB.
+HUSHNOTE_SCREENSHOT_SCENE("settings-download", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              const qint64 size = WhisperModels::builtInCatalogue().first().size;
+                              static CannedServer hub("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                                                      "Content-Length: " + QByteArray::number(size) + "\r\n\r\n"
+                                                          + QByteArray(12'400'000, '\0'),
+                                                      true);
+                              static WhisperModels models({}, WhisperModels::builtInCatalogue(), QUrl(hub.base()));
+                              static WhisperDownloadState downloads(models, [] { return QStringLiteral("tiny"); });
+                              ModelConfiguration configuration = ModelConfiguration::load();
+                              configuration.asrService = QStringLiteral("whisper");
+                              configuration.summaryService = QStringLiteral("ollama");
+                              configuration.ollamaModel = QStringLiteral("qwen3:8b");
+                              configuration.save();
+                              co_await openSettings(context, 0);
+                              if (QObject *window = named(context, settingsWindow))
+                                  window->setProperty("downloads", QVariant::fromValue<QObject *>(&downloads));
+                              co_await SceneContext::pause(100);
+                              downloads.run(QStringLiteral("tiny"), true);
+                              co_await SceneContext::pause(1500);
+                          },
+                          settingsWindow, true);
+
+// A configured Ollama model the server no longer lists: it stays offered, marked " · 待检测".
+HUSHNOTE_SCREENSHOT_SCENE("settings-ollama", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              static CannedServer ollama(
+                                  httpReply(R"({"models":[{"name":"qwen3:8b"},{"name":"gemma3:4b"}]})", "application/json"),
+                                  false);
+                              ModelConfiguration configuration = ModelConfiguration::load();
+                              configuration.ollamaURL = ollama.base().chopped(1);
+                              configuration.ollamaModel = QStringLiteral("llama3.1:8b");
+                              configuration.save();
+                              co_await openSettings(context, 0);
+                              co_await SceneContext::pause(100);
+                              if (QObject *settings = named(context, QStringLiteral("ollamaSettings")))
+                                  QMetaObject::invokeMethod(settings, "refresh");
+                              co_await SceneContext::pause(800);
+                              scrollToEnd(context, QStringLiteral("localModelsPage"));
+                              co_await SceneContext::pause(100);
+                          },
+                          settingsWindow, true);
+
+// A check with no key anywhere fails on the transcription card; the summary card is left alone.
+HUSHNOTE_SCREENSHOT_SCENE("settings-api-error", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openSettings(context, 1);
+                              co_await SceneContext::pause(100);
+                              if (QObject *card = named(context, QStringLiteral("transcriptionCloud")))
+                                  QMetaObject::invokeMethod(card, "check");
+                              co_await SceneContext::pause(800);
+                          },
+                          settingsWindow, true);
+
+// "个人背景" past its limit: the red counter and the refusal of "保存偏好".
+HUSHNOTE_SCREENSHOT_SCENE("settings-personalization-over", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openSettings(context, 2);
+                              co_await SceneContext::pause(100);
+                              if (QObject *editor = named(context, QStringLiteral("preferencesEditor"))) {
+                                  editor->setProperty("enabled", true);
+                                  editor->setProperty("background", QString(1001, QChar(0x8bb0)));
+                                  QMetaObject::invokeMethod(editor, "save");
+                              }
+                              co_await SceneContext::pause(100);
                           },
                           settingsWindow, true);

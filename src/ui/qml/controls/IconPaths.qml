@@ -31,6 +31,7 @@ QtObject {
         "doc.on.doc": "M8.5 8.5h10.5v12.5H8.5z M5 15.5V3h10.5",
         "lock": "M6 11h12v10H6z M8.5 11V7.5a3.5 3.5 0 0 1 7 0V11",
         "arrow.uturn.backward": "M9 14L4 9l5 -5 M4 9h10.5a5 5 0 0 1 0 10H11",
+        "arrow.clockwise": "M19 12a7 7 0 1 1 -2 -4.9 M19 4v4h-4",
         "ellipsis": "M6 12h0.01 M12 12h0.01 M18 12h0.01",
         "key": "M15.5 3.5a5 5 0 1 0 0.01 0z M11.8 12.2L3.5 20.5 M6.5 17.5l2 2 M9 15l2 2",
         "desktopcomputer": "M3 4h18v12H3z M8 20h8 M12 16v4",

@@ -9,6 +9,7 @@ import Hushnote.Ui
 Popup {
     id: sheet
     property string title
+    property real titleFontSize: Theme.titleFontSize
     property string message
     default property alias content: body.data
     property alias buttons: buttonRow.data
@@ -38,7 +39,7 @@ Popup {
             visible: sheet.title.length > 0
             text: sheet.title
             color: Theme.text
-            font.pixelSize: Theme.titleFontSize
+            font.pixelSize: sheet.titleFontSize
             font.bold: true
             wrapMode: Text.Wrap
         }

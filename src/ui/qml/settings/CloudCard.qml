@@ -14,6 +14,7 @@ SettingsCard {
 
     CloudModelCard {
         id: cloud
+        objectName: card.summary ? "summaryCloud" : "transcriptionCloud"
         summary: card.summary
     }
     Component.onDestruction: cloud.cancelCheck()

@@ -7,6 +7,7 @@ import Hushnote.Ui
 // "本地模型": Whisper for transcription and Ollama for summaries, both on this computer.
 SectionPage {
     id: page
+    objectName: "localModelsPage"
     required property QtObject downloads
     title: Strings.t("本地模型")
     subtitle: Strings.t("在本机完成音频转写与纪要整理。")

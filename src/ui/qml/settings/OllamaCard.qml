@@ -11,7 +11,7 @@ SettingsCard {
     iconName: "text.alignleft"
     badge: ollama.inUse
 
-    OllamaSettings { id: ollama }
+    OllamaSettings { id: ollama; objectName: "ollamaSettings" }
 
     RowLayout {
         Layout.fillWidth: true
@@ -38,7 +38,7 @@ SettingsCard {
     }
     QuietButton {
         raised: true
-        iconName: "arrow.uturn.backward"
+        iconName: "arrow.clockwise"
         text: ollama.checking ? Strings.t("正在检测…") : Strings.t("检测 / 刷新模型")
         enabled: !ollama.checking
         onClicked: ollama.refresh()

@@ -11,7 +11,7 @@ SectionPage {
     title: Strings.t("个性化整理")
     subtitle: Strings.t("让纪要贴近你的工作与关注点。")
 
-    PreferencesEditor { id: editor }
+    PreferencesEditor { id: editor; objectName: "preferencesEditor" }
 
     Shortcut { sequence: StandardKey.Save; enabled: page.visible; onActivated: editor.save() }
 
@@ -21,6 +21,8 @@ SectionPage {
         Switch {
             id: toggle
             objectName: "personalizationSwitch"
+            // Flush with the labels of the fields below.
+            leftPadding: 0
             text: Strings.t("启用个性化整理")
             checked: editor.enabled
             onToggled: editor.enabled = checked
@@ -90,7 +92,6 @@ SectionPage {
 
     RowLayout {
         Layout.fillWidth: true
-        Layout.bottomMargin: 28
         spacing: Theme.spacingSmall
         StatusLine {
             text: editor.error.length > 0 ? editor.error : editor.message

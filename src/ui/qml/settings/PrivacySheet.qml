@@ -12,11 +12,14 @@ Sheet {
     title: Strings.t("隐私与数据")
 
     ScrollView {
+        id: scroller
         Layout.fillWidth: true
-        Layout.preferredHeight: 380
+        Layout.preferredHeight: 420
         contentWidth: availableWidth
+        // The last paragraphs lie below the fold: the bar says there is more to read.
+        ScrollBar.vertical.policy: scroller.contentHeight > scroller.height ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
         ColumnLayout {
-            width: parent.width
+            width: scroller.availableWidth - 14 // clear of the scroll bar
             spacing: Theme.spacing
             Repeater {
                 model: [

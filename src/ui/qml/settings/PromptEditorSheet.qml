@@ -9,6 +9,7 @@ Sheet {
     id: sheet
     width: 600
     title: prompt.name
+    titleFontSize: 21
 
     function openFor(id) {
         prompt.templateID = id

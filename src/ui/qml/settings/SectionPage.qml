@@ -5,13 +5,16 @@ import QtQuick.Layouts
 import Hushnote.Ui
 
 // The scrolling page of one settings section: its title, a subtitle and the content in a column
-// with 28-pixel margins.
+// with 28-pixel margins on the sides and below.
 ScrollView {
     id: page
     property string title
     property string subtitle
     default property alias content: column.data
     contentWidth: availableWidth
+    // The same 28 pixels below the last card as beside it, so a page scrolled to its end does not
+    // end flush with the window's edge.
+    contentHeight: column.implicitHeight + 28
     clip: true
 
     ColumnLayout {

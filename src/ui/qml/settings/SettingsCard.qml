@@ -37,15 +37,18 @@ Rectangle {
                 font.bold: true
             }
             Badge { visible: card.badge; text: Strings.t("已启用") }
-            Item { Layout.fillWidth: true }
+            // Takes whatever the title leaves: a long provider name elides only when it must.
             Text {
+                Layout.fillWidth: true
+                Layout.preferredWidth: 1
                 visible: card.caption.length > 0
                 text: card.caption
                 color: Theme.muted
                 font.pixelSize: Theme.smallFontSize
+                horizontalAlignment: Text.AlignRight
                 elide: Text.ElideRight
-                Layout.maximumWidth: card.width / 2
             }
+            Item { Layout.fillWidth: true; visible: card.caption.length === 0 }
         }
         ColumnLayout {
             id: body
