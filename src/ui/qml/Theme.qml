@@ -86,6 +86,7 @@ QtObject {
 
     // --- the round play button ---
     readonly property int playbackButtonSize: 40
+    readonly property int playbackIconSize: 22
     readonly property real playbackTopPressed: 0.035
     readonly property real playbackTopHover: 0.085
     readonly property real playbackTop: 0.05
