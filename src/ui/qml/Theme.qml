@@ -123,6 +123,7 @@ QtObject {
     readonly property int transcriptFontSize: 16
     readonly property int speakerFontSize: 11
     readonly property int summaryFontSize: 15
+    readonly property int summaryLineSpacing: 9
     readonly property int summaryHeadingFontSize: 20
     readonly property int timeColumnWidth: 76
     readonly property int activeBarWidth: 2
