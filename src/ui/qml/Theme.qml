@@ -30,8 +30,8 @@ QtObject {
     readonly property bool reduceTransparency: DesktopLook.reduceTransparency
 
     // --- type ---
-    readonly property string fontFamily: "Noto Sans CJK SC"
-    readonly property string monoFamily: "Noto Sans Mono CJK SC"
+    readonly property string fontFamily: Strings.fontFamily
+    readonly property string monoFamily: Strings.monoFamily
     readonly property int fontSize: 13
     readonly property int smallFontSize: 11
     readonly property int titleFontSize: 15
