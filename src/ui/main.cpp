@@ -1,4 +1,5 @@
 #include "app/DesktopApp.h"
+#include "app/Strings.h"
 #include "platform/SingleInstance.h"
 #include "shell/DesktopLook.h"
 #include "shell/ImportQueue.h"
@@ -67,9 +68,15 @@ int main(int argc, char *argv[])
     // --- end of the single-instance block ---
 
     QQuickStyle::setStyle(QStringLiteral("Basic"));
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPixelSize(13);
-    QGuiApplication::setFont(font);
+    // The typeface follows the interface language; connected before any window exists, so a
+    // rebuilt window already finds the new one.
+    const auto applyFont = [] {
+        QFont font(Strings::instance().fontFamily());
+        font.setPixelSize(13);
+        QGuiApplication::setFont(font);
+    };
+    applyFont();
+    QObject::connect(&Strings::instance(), &Strings::languageChanged, qApp, applyFont);
     DesktopLook::instance().readDesktopSettings();
 
     // Reads the home library before the window shows.

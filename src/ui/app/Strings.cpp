@@ -39,6 +39,17 @@ void Strings::setLanguage(const QString &raw)
     Q_EMIT languageChanged();
 }
 
+QString Strings::fontFamily() const
+{
+    return m_language == QLatin1String("zh-Hant") ? QStringLiteral("Noto Sans CJK TC") : QStringLiteral("Noto Sans CJK SC");
+}
+
+QString Strings::monoFamily() const
+{
+    return m_language == QLatin1String("zh-Hant") ? QStringLiteral("Noto Sans Mono CJK TC")
+                                                 : QStringLiteral("Noto Sans Mono CJK SC");
+}
+
 QString Strings::t(const QString &key) const
 {
     return AppLocalization::text(key, m_language);

@@ -14,12 +14,18 @@ class Strings final : public QObject {
     QML_SINGLETON
     Q_DISABLE_COPY_MOVE(Strings)
     Q_PROPERTY(QString language READ language NOTIFY languageChanged)
+    Q_PROPERTY(QString fontFamily READ fontFamily NOTIFY languageChanged)
+    Q_PROPERTY(QString monoFamily READ monoFamily NOTIFY languageChanged)
 
 public:
     static Strings &instance();
     static Strings *create(QQmlEngine *, QJSEngine *);
 
     QString language() const { return m_language; }
+    // The interface's typefaces: the Traditional-Chinese cut in Traditional Chinese (its glyph
+    // forms, and punctuation centred in the square as readers there expect), else the Simplified.
+    QString fontFamily() const;
+    QString monoFamily() const;
     // Stores "app.language" and announces the change (nothing happens when it is the same).
     Q_INVOKABLE void setLanguage(const QString &raw);
 

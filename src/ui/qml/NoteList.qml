@@ -32,6 +32,19 @@ ListView {
         onMenuRequested: recordMenu.popupFor(recordId)
     }
 
+    // The menu key (or Shift+F10) opens the record menu of the selected note beside its row.
+    function openMenuForSelected() {
+        const row = itemAtIndex(currentIndex)
+        if (row)
+            recordMenu.popupFor(row.recordId, row)
+    }
+    Keys.onMenuPressed: openMenuForSelected()
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_F10 && event.modifiers === Qt.ShiftModifier) {
+            openMenuForSelected()
+            event.accepted = true
+        }
+    }
     Keys.onUpPressed: if (currentIndex > 0) shell.select(notes.data(notes.index(currentIndex - 1, 0), NoteListModel.IdRole))
     Keys.onDownPressed: if (currentIndex < count - 1) shell.select(notes.data(notes.index(currentIndex + 1, 0), NoteListModel.IdRole))
 

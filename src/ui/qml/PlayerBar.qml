@@ -121,7 +121,8 @@ ColumnLayout {
         }
 
         QuietButton {
-            iconName: "gearshape"
+            iconName: "slider.horizontal.3"
+            iconSize: 16
             help: Strings.t("设置")
             onClicked: root.settingsRequested()
         }

@@ -10,13 +10,17 @@ AppMenu {
     required property LibraryShell shell
     property string recordID
 
-    function popupFor(recordID) {
+    // At the pointer, or beside `row` when the keyboard asked for it.
+    function popupFor(recordID, row) {
         menu.recordID = recordID
         while (menu.count > 0)
             menu.takeItem(0).destroy()
         for (const entry of shell.recordMenu(recordID))
             add(menu, entry)
-        popup()
+        if (row)
+            popup(row, Theme.spacingLarge * 2, row.height - Theme.spacingTiny)
+        else
+            popup()
     }
 
     function add(target, entry) {

@@ -37,15 +37,18 @@ ItemDelegate {
         spacing: 9
         Icon {
             Layout.alignment: Qt.AlignTop
-            Layout.topMargin: 3
+            // Centred on the title's line (the two lines are centred in the row).
+            Layout.topMargin: lines.y + (titleText.height - height) / 2
             name: row.selected ? "waveform" : "doc.text"
             size: Theme.smallIconSize
             color: row.selected ? Theme.amber : Theme.muted
         }
         ColumnLayout {
+            id: lines
             Layout.fillWidth: true
             spacing: 3
             Text {
+                id: titleText
                 Layout.fillWidth: true
                 text: row.title
                 color: Theme.text

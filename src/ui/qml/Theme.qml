@@ -30,8 +30,8 @@ QtObject {
     readonly property bool reduceTransparency: DesktopLook.reduceTransparency
 
     // --- type ---
-    readonly property string fontFamily: "Noto Sans CJK SC"
-    readonly property string monoFamily: "Noto Sans Mono CJK SC"
+    readonly property string fontFamily: Strings.fontFamily
+    readonly property string monoFamily: Strings.monoFamily
     readonly property int fontSize: 13
     readonly property int smallFontSize: 11
     readonly property int titleFontSize: 15
@@ -86,6 +86,7 @@ QtObject {
 
     // --- the round play button ---
     readonly property int playbackButtonSize: 40
+    readonly property int playbackIconSize: 22
     readonly property real playbackTopPressed: 0.035
     readonly property real playbackTopHover: 0.085
     readonly property real playbackTop: 0.05
@@ -122,6 +123,7 @@ QtObject {
     readonly property int transcriptFontSize: 16
     readonly property int speakerFontSize: 11
     readonly property int summaryFontSize: 15
+    readonly property int summaryLineSpacing: 9
     readonly property int summaryHeadingFontSize: 20
     readonly property int timeColumnWidth: 76
     readonly property int activeBarWidth: 2

@@ -40,7 +40,9 @@ Button {
     ToolTip.text: help
 
     contentItem: RowLayout {
-        spacing: control.spacing
+        // Without a text the centring spacers must not add gaps of their own: an icon-only
+        // button narrower than those gaps drew its icon right of the middle.
+        spacing: control.text.length > 0 ? control.spacing : 0
         Item { Layout.fillWidth: control.horizontalAlignment !== Qt.AlignLeft; visible: Layout.fillWidth }
         Icon {
             visible: control.iconName.length > 0

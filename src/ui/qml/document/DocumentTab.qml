@@ -16,10 +16,21 @@ AbstractButton {
     Accessible.name: text
     Accessible.selected: selected
 
+    // The label takes its semibold width whether selected or not, so that switching tabs does
+    // not shift the tab beside it.
+    TextMetrics {
+        id: semibold
+        text: control.text
+        font.pixelSize: Theme.titleFontSize - 1
+        font.weight: Font.DemiBold
+    }
+
     contentItem: Column {
         spacing: 5
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
+            width: Math.max(implicitWidth, Math.ceil(semibold.advanceWidth))
+            horizontalAlignment: Text.AlignHCenter
             text: control.text
             color: control.selected || control.hovered ? Theme.text : Theme.muted
             font.pixelSize: Theme.titleFontSize - 1

@@ -30,7 +30,7 @@ ColumnLayout {
     }
     Text {
         Layout.alignment: Qt.AlignHCenter
-        Layout.maximumWidth: 360
+        Layout.maximumWidth: 440
         text: root.description
         color: Theme.muted
         font.pixelSize: Theme.fontSize

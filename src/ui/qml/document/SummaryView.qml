@@ -37,6 +37,7 @@ Item {
             Repeater {
                 model: root.paragraphs
                 delegate: SelectableText {
+                    id: paragraph
                     required property var modelData
                     Layout.fillWidth: true
                     Layout.topMargin: modelData.heading ? Theme.spacingSmall : 0
@@ -45,6 +46,10 @@ Item {
                     query: root.query
                     font.pixelSize: modelData.heading ? Theme.summaryHeadingFontSize : Theme.summaryFontSize
                     font.weight: modelData.heading ? Font.DemiBold : Font.Normal
+                    LineSpacing {
+                        document: paragraph.textDocument
+                        spacing: paragraph.modelData.heading ? 0 : Theme.summaryLineSpacing
+                    }
                 }
             }
         }

@@ -64,6 +64,8 @@ Item {
             id: timeButton
             objectName: "timeButton"
             Layout.alignment: Qt.AlignTop
+            // The time reads on the speaker's line, not floating between it and the text.
+            Layout.topMargin: speakerLabel.y + speakerLabel.height / 2 - implicitHeight / 2
             Layout.preferredWidth: Theme.timeColumnWidth
             horizontalAlignment: Qt.AlignLeft
             text: row.timeLabel
@@ -81,6 +83,7 @@ Item {
             Layout.fillWidth: true
             spacing: Theme.spacingTiny
             Text {
+                id: speakerLabel
                 text: row.speaker
                 color: row.active ? Theme.amber : Theme.muted
                 font.pixelSize: Theme.speakerFontSize
