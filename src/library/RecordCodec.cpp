@@ -119,11 +119,13 @@ void insertIfPresent(QJsonObject &object, const char *key, const std::optional<T
         object.insert(QLatin1String(key), QJsonValue(*value));
 }
 
-// Writes "/" as "\/". A solidus can only occur inside a JSON string, never in the syntax, so a
-// plain replacement over the serialized text is exact.
-QByteArray escapeSolidus(QByteArray json)
+// Writes "/" as "\/" and U+FEFF as "\ufeff". Neither can occur in the syntax, only inside a JSON
+// string, so a plain replacement over the serialized text is exact. QJsonDocument drops a byte
+// order mark that begins an unescaped string, so a title or text beginning with one would
+// otherwise lose it the next time the note is read; escaped, it is kept.
+QByteArray escapeForReading(QByteArray json)
 {
-    return json.replace('/', QByteArrayLiteral("\\/"));
+    return json.replace('/', QByteArrayLiteral("\\/")).replace("\xEF\xBB\xBF", QByteArrayLiteral("\\ufeff"));
 }
 
 QJsonDocument parse(const QByteArray &json)
@@ -428,7 +430,7 @@ QByteArray encodeRecording(const Recording &recording)
     insertIfPresent(object, "summaryTemplateName", recording.summaryTemplateName);
     insertIfPresent(object, "summaryTemplateVersion", recording.summaryTemplateVersion);
     // QJsonObject keeps its keys sorted, so the indented output is sorted at every level.
-    return escapeSolidus(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    return escapeForReading(QJsonDocument(object).toJson(QJsonDocument::Indented));
 }
 
 Recording decodeRecording(const QByteArray &json)
@@ -447,7 +449,7 @@ QByteArray encodeProjects(const std::vector<Project> &projects)
         object.insert(QStringLiteral("name"), project.name);
         array.append(object);
     }
-    return escapeSolidus(QJsonDocument(array).toJson(QJsonDocument::Compact));
+    return escapeForReading(QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 
 std::vector<Project> decodeProjects(const QByteArray &json)
