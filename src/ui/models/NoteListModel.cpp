@@ -1,4 +1,5 @@
 #include "NoteListModel.h"
+#include "WorkspaceBinding.h"
 
 #include "library/Recording.h"
 #include "workspace/Workspace.h"
@@ -9,11 +10,8 @@ NoteListModel::NoteListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void NoteListModel::setWorkspace(Workspace *workspace)
 {
-    if (m_workspace == workspace)
+    if (!rebindWorkspace(this, m_workspace, workspace))
         return;
-    if (m_workspace)
-        disconnect(m_workspace, nullptr, this, nullptr);
-    m_workspace = workspace;
     if (m_workspace) {
         connect(m_workspace, &Workspace::filteredChanged, this, &NoteListModel::sync);
         connect(m_workspace, &Workspace::recordsChanged, this, &NoteListModel::sync);

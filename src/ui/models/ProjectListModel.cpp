@@ -1,4 +1,5 @@
 #include "ProjectListModel.h"
+#include "WorkspaceBinding.h"
 
 #include "workspace/Workspace.h"
 
@@ -8,11 +9,8 @@ ProjectListModel::ProjectListModel(QObject *parent) : QAbstractListModel(parent)
 
 void ProjectListModel::setWorkspace(Workspace *workspace)
 {
-    if (m_workspace == workspace)
+    if (!rebindWorkspace(this, m_workspace, workspace))
         return;
-    if (m_workspace)
-        disconnect(m_workspace, nullptr, this, nullptr);
-    m_workspace = workspace;
     if (m_workspace) {
         connect(m_workspace, &Workspace::projectsChanged, this, &ProjectListModel::sync);
         connect(m_workspace, &Workspace::recordsChanged, this, &ProjectListModel::sync);

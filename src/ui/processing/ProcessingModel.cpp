@@ -1,4 +1,5 @@
 #include "ProcessingModel.h"
+#include "WorkspaceBinding.h"
 
 #include "SettingsEvents.h"
 #include "Strings.h"
@@ -32,11 +33,8 @@ ProcessingModel::ProcessingModel(QObject *parent) : QObject(parent)
 
 void ProcessingModel::setWorkspace(Workspace *workspace)
 {
-    if (m_workspace == workspace)
+    if (!rebindWorkspace(this, m_workspace, workspace))
         return;
-    if (m_workspace)
-        m_workspace->disconnect(this);
-    m_workspace = workspace;
     m_selectedTemplateID.reset();
     if (workspace) {
         for (auto signal : {&Workspace::recordsChanged, &Workspace::loadingChanged, &Workspace::isManagedChanged,

@@ -1,4 +1,5 @@
 #include "LibraryShell.h"
+#include "WorkspaceBinding.h"
 
 #include "library/NoteExport.h"
 #include "platform/Localization.h"
@@ -26,11 +27,8 @@ LibraryShell::LibraryShell(QObject *parent) : QObject(parent) {}
 
 void LibraryShell::setWorkspace(Workspace *workspace)
 {
-    if (m_workspace == workspace)
+    if (!rebindWorkspace(this, m_workspace, workspace))
         return;
-    if (m_workspace)
-        disconnect(m_workspace, nullptr, this, nullptr);
-    m_workspace = workspace;
     if (m_workspace) {
         for (auto signal : {&Workspace::recordsChanged, &Workspace::projectsChanged, &Workspace::scopeChanged,
                             &Workspace::selectedIDChanged, &Workspace::queryChanged, &Workspace::filteredChanged,

@@ -1,4 +1,5 @@
 #include "SelectionPlayback.h"
+#include "WorkspaceBinding.h"
 
 #include "playback/AudioController.h"
 #include "workspace/Workspace.h"
@@ -7,11 +8,8 @@ SelectionPlayback::SelectionPlayback(QObject *parent) : QObject(parent) {}
 
 void SelectionPlayback::setWorkspace(Workspace *workspace)
 {
-    if (m_workspace == workspace)
+    if (!rebindWorkspace(this, m_workspace, workspace))
         return;
-    if (m_workspace)
-        disconnect(m_workspace, nullptr, this, nullptr);
-    m_workspace = workspace;
     if (m_workspace) {
         connect(m_workspace, &Workspace::selectedIDChanged, this, &SelectionPlayback::followSelection);
         connect(m_workspace, &Workspace::recordsChanged, this, &SelectionPlayback::followRecords);
