@@ -1,4 +1,5 @@
 #include "document/DocumentModel.h"
+#include "WorkspaceBinding.h"
 
 #include "document/SummaryParagraphs.h"
 
@@ -23,11 +24,8 @@ DocumentModel::DocumentModel(QObject *parent)
 
 void DocumentModel::setWorkspace(Workspace *workspace)
 {
-    if (workspace == m_workspace)
+    if (!rebindWorkspace(this, m_workspace, workspace))
         return;
-    if (m_workspace)
-        disconnect(m_workspace, nullptr, this, nullptr);
-    m_workspace = workspace;
     if (m_workspace) {
         connect(m_workspace, &Workspace::selectedIDChanged, this, &DocumentModel::selectionChanged);
         connect(m_workspace, &Workspace::recordsChanged, this, &DocumentModel::recordsChanged);

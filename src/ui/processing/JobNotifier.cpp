@@ -1,4 +1,5 @@
 #include "JobNotifier.h"
+#include "WorkspaceBinding.h"
 
 #include "library/Recording.h"
 #include "workspace/Workspace.h"
@@ -13,11 +14,8 @@ JobNotifier::JobNotifier(Sender sender, QObject *parent) : QObject(parent), m_se
 
 void JobNotifier::setWorkspace(Workspace *workspace)
 {
-    if (workspace == m_workspace)
+    if (!rebindWorkspace(this, m_workspace, workspace))
         return;
-    if (m_workspace)
-        m_workspace->disconnect(this);
-    m_workspace = workspace;
     m_jobNoteID.clear();
     if (workspace) {
         connect(workspace, &Workspace::jobIDChanged, this, &JobNotifier::jobChanged);
