@@ -1,5 +1,5 @@
 #include "document/DocumentModel.h"
-#include "WorkspaceBinding.h"
+#include "SourceBinding.h"
 
 #include "document/SummaryParagraphs.h"
 
@@ -24,7 +24,7 @@ DocumentModel::DocumentModel(QObject *parent)
 
 void DocumentModel::setWorkspace(Workspace *workspace)
 {
-    if (!rebindWorkspace(this, m_workspace, workspace))
+    if (!rebindSource(this, m_workspace, workspace))
         return;
     if (m_workspace) {
         connect(m_workspace, &Workspace::selectedIDChanged, this, &DocumentModel::selectionChanged);
@@ -38,11 +38,8 @@ void DocumentModel::setWorkspace(Workspace *workspace)
 
 void DocumentModel::setAudio(AudioController *audio)
 {
-    if (audio == m_audio)
+    if (!rebindSource(this, m_audio, audio))
         return;
-    if (m_audio)
-        disconnect(m_audio, nullptr, this, nullptr);
-    m_audio = audio;
     if (m_audio) {
         connect(m_audio, &AudioController::hasPlayerChanged, this, &DocumentModel::availableChanged);
         connect(m_audio, &AudioController::activeSegmentIDChanged, this,

@@ -1,5 +1,5 @@
 #include "NoteListModel.h"
-#include "WorkspaceBinding.h"
+#include "SourceBinding.h"
 
 #include "library/Recording.h"
 #include "workspace/Workspace.h"
@@ -10,7 +10,7 @@ NoteListModel::NoteListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void NoteListModel::setWorkspace(Workspace *workspace)
 {
-    if (!rebindWorkspace(this, m_workspace, workspace))
+    if (!rebindSource(this, m_workspace, workspace))
         return;
     if (m_workspace) {
         connect(m_workspace, &Workspace::filteredChanged, this, &NoteListModel::sync);

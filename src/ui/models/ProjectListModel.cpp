@@ -1,5 +1,5 @@
 #include "ProjectListModel.h"
-#include "WorkspaceBinding.h"
+#include "SourceBinding.h"
 
 #include "workspace/Workspace.h"
 
@@ -9,7 +9,7 @@ ProjectListModel::ProjectListModel(QObject *parent) : QAbstractListModel(parent)
 
 void ProjectListModel::setWorkspace(Workspace *workspace)
 {
-    if (!rebindWorkspace(this, m_workspace, workspace))
+    if (!rebindSource(this, m_workspace, workspace))
         return;
     if (m_workspace) {
         connect(m_workspace, &Workspace::projectsChanged, this, &ProjectListModel::sync);

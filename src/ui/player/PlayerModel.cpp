@@ -1,4 +1,5 @@
 #include "player/PlayerModel.h"
+#include "SourceBinding.h"
 
 #include "library/Recording.h"
 #include "platform/Localization.h"
@@ -16,11 +17,8 @@ PlayerModel::PlayerModel(QObject *parent)
 
 void PlayerModel::setAudio(AudioController *audio)
 {
-    if (audio == m_audio)
+    if (!rebindSource(this, m_audio, audio))
         return;
-    if (m_audio)
-        disconnect(m_audio, nullptr, this, nullptr);
-    m_audio = audio;
     if (m_audio) {
         connect(m_audio, &AudioController::isPlayingChanged, this, &PlayerModel::playingChanged);
         connect(m_audio, &AudioController::hasPlayerChanged, this, &PlayerModel::hasPlayerChanged);

@@ -1,5 +1,5 @@
 #include "JobNotifier.h"
-#include "WorkspaceBinding.h"
+#include "SourceBinding.h"
 
 #include "library/Recording.h"
 #include "workspace/Workspace.h"
@@ -14,7 +14,7 @@ JobNotifier::JobNotifier(Sender sender, QObject *parent) : QObject(parent), m_se
 
 void JobNotifier::setWorkspace(Workspace *workspace)
 {
-    if (!rebindWorkspace(this, m_workspace, workspace))
+    if (!rebindSource(this, m_workspace, workspace))
         return;
     m_jobNoteID.clear();
     if (workspace) {

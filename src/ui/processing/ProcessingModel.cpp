@@ -1,5 +1,5 @@
 #include "ProcessingModel.h"
-#include "WorkspaceBinding.h"
+#include "SourceBinding.h"
 
 #include "SettingsEvents.h"
 #include "Strings.h"
@@ -33,7 +33,7 @@ ProcessingModel::ProcessingModel(QObject *parent) : QObject(parent)
 
 void ProcessingModel::setWorkspace(Workspace *workspace)
 {
-    if (!rebindWorkspace(this, m_workspace, workspace))
+    if (!rebindSource(this, m_workspace, workspace))
         return;
     m_selectedTemplateID.reset();
     if (workspace) {

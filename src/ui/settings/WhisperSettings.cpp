@@ -1,4 +1,5 @@
 #include "WhisperSettings.h"
+#include "SourceBinding.h"
 
 #include "SettingsEvents.h"
 #include "Strings.h"
@@ -36,11 +37,8 @@ WhisperSettings::WhisperSettings(WhisperDownloadState &downloads, WhisperModels 
 
 void WhisperSettings::setDownloads(WhisperDownloadState *downloads)
 {
-    if (downloads == m_downloads)
+    if (!rebindSource(this, m_downloads, downloads))
         return;
-    if (m_downloads)
-        m_downloads->disconnect(this);
-    m_downloads = downloads;
     if (downloads) {
         for (auto signal : {&WhisperDownloadState::selectedIDChanged, &WhisperDownloadState::busyChanged,
                             &WhisperDownloadState::downloadingChanged, &WhisperDownloadState::receivedBytesChanged,

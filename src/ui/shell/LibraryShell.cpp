@@ -1,5 +1,5 @@
 #include "LibraryShell.h"
-#include "WorkspaceBinding.h"
+#include "SourceBinding.h"
 
 #include "library/NoteExport.h"
 #include "platform/Localization.h"
@@ -27,7 +27,7 @@ LibraryShell::LibraryShell(QObject *parent) : QObject(parent) {}
 
 void LibraryShell::setWorkspace(Workspace *workspace)
 {
-    if (!rebindWorkspace(this, m_workspace, workspace))
+    if (!rebindSource(this, m_workspace, workspace))
         return;
     if (m_workspace) {
         for (auto signal : {&Workspace::recordsChanged, &Workspace::projectsChanged, &Workspace::scopeChanged,

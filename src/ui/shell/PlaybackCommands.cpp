@@ -1,4 +1,5 @@
 #include "PlaybackCommands.h"
+#include "SourceBinding.h"
 
 #include "platform/Localization.h"
 #include "playback/AudioController.h"
@@ -9,11 +10,8 @@ PlaybackCommands::PlaybackCommands(QObject *parent) : QObject(parent) {}
 
 void PlaybackCommands::setAudio(AudioController *audio)
 {
-    if (m_audio == audio)
+    if (!rebindSource(this, m_audio, audio))
         return;
-    if (m_audio)
-        disconnect(m_audio, nullptr, this, nullptr);
-    m_audio = audio;
     if (m_audio)
         connect(m_audio, &AudioController::isPlayingChanged, this, &PlaybackCommands::toggleTitleChanged);
     Q_EMIT audioChanged();

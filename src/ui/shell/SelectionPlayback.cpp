@@ -1,5 +1,5 @@
 #include "SelectionPlayback.h"
-#include "WorkspaceBinding.h"
+#include "SourceBinding.h"
 
 #include "playback/AudioController.h"
 #include "workspace/Workspace.h"
@@ -8,7 +8,7 @@ SelectionPlayback::SelectionPlayback(QObject *parent) : QObject(parent) {}
 
 void SelectionPlayback::setWorkspace(Workspace *workspace)
 {
-    if (!rebindWorkspace(this, m_workspace, workspace))
+    if (!rebindSource(this, m_workspace, workspace))
         return;
     if (m_workspace) {
         connect(m_workspace, &Workspace::selectedIDChanged, this, &SelectionPlayback::followSelection);
