@@ -34,6 +34,9 @@ struct Recording {
     std::optional<QString> summaryTemplate;
     std::optional<QString> summaryTemplateName;
     std::optional<qint64> summaryTemplateVersion;
+    // The language whisper detected in this note ("zh", "en", ...), kept so every later chunk is
+    // transcribed in it, also after a resume.
+    std::optional<QString> spokenLanguage;
     // Location of the audio copy, filled in by the reader only when the file exists. Never stored.
     std::optional<QString> audioURL;
 

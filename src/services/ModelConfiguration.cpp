@@ -4,6 +4,8 @@
 #include "platform/Preferences.h"
 #include "services/LegacyKeyRegion.h"
 #include "services/OllamaClient.h"
+#include "services/SpokenLanguages.h"
+#include "services/WhisperModels.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -71,8 +73,9 @@ void ModelConfiguration::validate() const
         const auto provider = asrProvider();
         require(provider && !provider->models(false).isEmpty(), invalidTranscription);
     }
-    static const QStringList whisperModels{QStringLiteral("tiny"), QStringLiteral("base"), QStringLiteral("small")};
-    require(whisperModels.contains(localASRModel), invalidTranscription);
+    require(WhisperModels::isUsableID(localASRModel), invalidTranscription);
+    require(localThreads >= 0 && localThreads <= maxLocalThreads, invalidTranscription);
+    require(SpokenLanguages::isKnown(spokenLanguage), invalidTranscription);
     require(summaryService == ollama || CloudProvider::fromRawValue(summaryService), "请选择有效的纪要服务。");
     require(!asrModel.trimmed().isEmpty(), "转写模型不能为空。");
     if (summaryService != ollama) {
@@ -152,6 +155,8 @@ QJsonObject ModelConfiguration::toJSON() const
         {QStringLiteral("region"), region},           {QStringLiteral("asrModel"), asrModel},
         {QStringLiteral("summaryModel"), summaryModel}, {QStringLiteral("summaryService"), summaryService},
         {QStringLiteral("ollamaURL"), ollamaURL},     {QStringLiteral("ollamaModel"), ollamaModel},
+        {QStringLiteral("localThreads"), localThreads}, {QStringLiteral("spokenLanguage"), spokenLanguage},
+        {QStringLiteral("localVAD"), localVAD},
     };
 }
 
@@ -172,6 +177,7 @@ std::optional<ModelConfiguration> ModelConfiguration::fromJSON(const QJsonObject
         {"summaryService", &ModelConfiguration::summaryService},
         {"ollamaURL", &ModelConfiguration::ollamaURL},
         {"ollamaModel", &ModelConfiguration::ollamaModel},
+        {"spokenLanguage", &ModelConfiguration::spokenLanguage},
     };
     for (const auto &[key, member] : fields) {
         const QJsonValue value = object.value(QLatin1String(key));
@@ -180,6 +186,19 @@ std::optional<ModelConfiguration> ModelConfiguration::fromJSON(const QJsonObject
         if (!value.isString())
             return std::nullopt;
         configuration.*member = value.toString();
+    }
+    const QJsonValue threads = object.value(QLatin1String("localThreads"));
+    if (!threads.isUndefined()) {
+        const double number = threads.toDouble(-1);
+        if (!threads.isDouble() || number != double(qint64(number)) || number < 0 || number > maxLocalThreads)
+            return std::nullopt;
+        configuration.localThreads = int(number);
+    }
+    const QJsonValue vad = object.value(QLatin1String("localVAD"));
+    if (!vad.isUndefined()) {
+        if (!vad.isBool())
+            return std::nullopt;
+        configuration.localVAD = vad.toBool();
     }
     return configuration;
 }

@@ -23,6 +23,14 @@ struct ModelConfiguration {
     QString summaryService = QStringLiteral("deepseek");      // "ollama" or a provider raw value
     QString ollamaURL = QStringLiteral("http://127.0.0.1:11434");
     QString ollamaModel;
+    // Threads for the local engine; 0 means one per physical core.
+    int localThreads = 0;
+    // The language spoken in the recordings, as a whisper code, or "auto" to detect it per note.
+    QString spokenLanguage = QStringLiteral("auto");
+    // Skip silence with the voice detector once its model is installed.
+    bool localVAD = true;
+
+    static constexpr int maxLocalThreads = 256;
 
     bool operator==(const ModelConfiguration &) const = default;
 
@@ -50,11 +58,12 @@ struct ModelConfiguration {
     // The key-vault account a job needs for the role; none for a service on this computer.
     std::optional<QString> keyAccount(bool summary) const;
 
-    // The stored form: all eight keys.
+    // The stored form: every key.
     QJsonObject toJSON() const;
     QByteArray encoded() const;
     // Lenient decoding of the stored form: missing keys take defaults, unknown keys are ignored,
-    // a present key that is not a string fails the whole decode.
+    // a present key of the wrong type (a string; "localThreads" a whole number, "localVAD" a
+    // boolean) fails the decode.
     static std::optional<ModelConfiguration> fromJSON(const QJsonObject &object);
     static std::optional<ModelConfiguration> decode(const QByteArray &data);
 };

@@ -24,6 +24,9 @@ const QStringList modelKeys{QStringLiteral("region"),        QStringLiteral("asr
                             QStringLiteral("summaryModel"),  QStringLiteral("asrService"),
                             QStringLiteral("localASRModel"), QStringLiteral("summaryService"),
                             QStringLiteral("ollamaURL"),     QStringLiteral("ollamaModel")};
+// Keys newer than the first version of the file: a file without them keeps their defaults.
+const QStringList modelOptionalKeys{QStringLiteral("localThreads"), QStringLiteral("spokenLanguage"),
+                                    QStringLiteral("localVAD")};
 const QStringList summaryKeys{QStringLiteral("templateID"), QStringLiteral("enabled"), QStringLiteral("background"),
                               QStringLiteral("focus"), QStringLiteral("instructions")};
 const QStringList summaryOptionalKeys{QStringLiteral("promptOverrides")};
@@ -67,7 +70,16 @@ ModelConfiguration decodeModels(const QJsonObject &object)
         if (!object.value(key).isString())
             typeMismatch(QStringLiteral("models.") + key, "a string");
     }
-    return *ModelConfiguration::fromJSON(object);
+    const QJsonValue language = object.value(QStringLiteral("spokenLanguage"));
+    if (!language.isUndefined() && !language.isString())
+        typeMismatch(QStringLiteral("models.spokenLanguage"), "a string");
+    const std::optional<ModelConfiguration> decoded = ModelConfiguration::fromJSON(object);
+    const QJsonValue vad = object.value(QStringLiteral("localVAD"));
+    if (!vad.isUndefined() && !vad.isBool())
+        typeMismatch(QStringLiteral("models.localVAD"), "a boolean");
+    if (!decoded) // only the thread count can still be wrong
+        typeMismatch(QStringLiteral("models.localThreads"), "a whole number from 0 to 256");
+    return *decoded;
 }
 
 QJsonObject documentObject(const SystemConfiguration &configuration)
@@ -150,7 +162,7 @@ SystemConfiguration SystemConfiguration::parse(const QString &text)
         throw AppFailure(QStringLiteral("配置缺少模型或整理偏好。"));
     const QJsonObject models = root.value(QStringLiteral("models")).toObject();
     const QJsonObject summary = root.value(QStringLiteral("summary")).toObject();
-    checkKeys(models, modelKeys);
+    checkKeys(models, modelKeys, modelOptionalKeys);
     checkKeys(summary, summaryKeys, summaryOptionalKeys);
 
     SystemConfiguration configuration;

@@ -3,12 +3,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <cmath>
 
 namespace WhisperOutput {
 
-std::vector<TimedText> parse(const QByteArray &json)
+namespace {
+
+QJsonObject document(const QByteArray &json)
 {
     // Broken UTF-8 becomes replacement characters, control characters become spaces: both would
     // otherwise make the whole document unreadable for one odd token.
@@ -17,7 +20,25 @@ std::vector<TimedText> parse(const QByteArray &json)
         if (static_cast<unsigned char>(c) < 0x20)
             c = ' ';
     }
-    const QJsonArray items = QJsonDocument::fromJson(clean).object().value(QLatin1String("transcription")).toArray();
+    return QJsonDocument::fromJson(clean).object();
+}
+
+} // namespace
+
+std::optional<QString> language(const QByteArray &json)
+{
+    const QJsonValue code = document(json).value(QLatin1String("result")).toObject().value(QLatin1String("language"));
+    const QString text = code.toString();
+    // A code is a few lower-case letters; anything else is not passed on to a later run.
+    static const QRegularExpression shape(QStringLiteral("^[a-z]{2,3}$"));
+    if (!code.isString() || !shape.match(text).hasMatch())
+        return std::nullopt;
+    return text;
+}
+
+std::vector<TimedText> parse(const QByteArray &json)
+{
+    const QJsonArray items = document(json).value(QLatin1String("transcription")).toArray();
     std::vector<TimedText> segments;
     for (const QJsonValue &item : items) {
         const QJsonObject object = item.toObject();
