@@ -5,6 +5,7 @@
 #include "library/SearchText.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
+#include "platform/FileUtil.h"
 #include "platform/ScopedFileAccess.h"
 #include "platform/Localization.h"
 #include "workspace/UserPrompts.h"
@@ -22,6 +23,17 @@
 #include <numeric>
 
 namespace {
+
+bool isNotDurable(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const FileUtil::NotDurable &) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
 
 const char *const homeLabelKey = "我的资料库";
 
@@ -548,6 +560,6 @@ void Workspace::keepOrMoveSelection()
 
 void Workspace::afterFailedWrite(std::exception_ptr failure)
 {
-    if (failure && SaveConflict::is(failure))
+    if (failure && (SaveConflict::is(failure) || isNotDurable(failure)))
         refresh();
 }

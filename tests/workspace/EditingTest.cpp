@@ -1,5 +1,9 @@
 #include "WorkspaceFixture.h"
 
+#include "platform/FileUtil.h"
+
+#include <functional>
+
 using TestSupport::runTask;
 
 namespace {
@@ -229,3 +233,42 @@ TEST_F(EditingTest, OrganizingWritesTheChangeAndKeepsASensibleSelection)
 }
 
 } // namespace
+
+// With the disk full, every change fails with the disk's reason for the window's alert, the note
+// stays listed as it was, and nothing on disk changes.
+TEST_F(EditingTest, OnAFullDiskChangesShowTheReasonAndKeepEveryNote)
+{
+    const QByteArray noteBytes = LibraryFixture::readBytes(root + QStringLiteral("/recordings/") + idA + QStringLiteral("/record.json"));
+    const QByteArray projectBytes = LibraryFixture::readBytes(root + QStringLiteral("/projects.json"));
+    const QList<std::function<void()>> changes = {
+        [&] { workspace->organize(idA, OrganizeChange::toggleStar()); },
+        [&] { workspace->organize(idA, OrganizeChange::trash()); },
+        [&] { workspace->organize(idA, OrganizeChange::moveToProject(QStringLiteral("P-1"))); },
+        [&] { workspace->createProject(QStringLiteral("other")); },
+    };
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(i);
+        workspace->setError(std::nullopt);
+        FileUtil::failNext(FileUtil::WriteStep::Write, 1, ENOSPC, 1000);
+        changes[i]();
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return workspace->error().has_value(); }));
+        settle();
+        FileUtil::clearInjectedFaults();
+        EXPECT_TRUE(workspace->error()->contains(QStringLiteral("磁盘空间不足"))) << workspace->error()->toStdString();
+        EXPECT_EQ(workspace->records().size(), 3u);
+        EXPECT_EQ(workspace->filtered().size(), 3u);
+        EXPECT_EQ(inMemory(idA).title, QStringLiteral("Note 0A"));
+        EXPECT_FALSE(inMemory(idA).deletedAt);
+        EXPECT_EQ(LibraryFixture::readBytes(root + QStringLiteral("/recordings/") + idA + QStringLiteral("/record.json")), noteBytes);
+        EXPECT_EQ(LibraryFixture::readBytes(root + QStringLiteral("/projects.json")), projectBytes);
+    }
+
+    // The editor's save reports to its sheet, which keeps the draft.
+    Recording edited = inMemory(idA);
+    edited.title = QStringLiteral("新标题");
+    FileUtil::failNext(FileUtil::WriteStep::Write, 1, ENOSPC, 1000);
+    EXPECT_EQ(failureOf(edited), QStringLiteral("SystemError"));
+    FileUtil::clearInjectedFaults();
+    EXPECT_EQ(inMemory(idA).title, QStringLiteral("Note 0A"));
+    EXPECT_EQ(LibraryFixture::readBytes(root + QStringLiteral("/recordings/") + idA + QStringLiteral("/record.json")), noteBytes);
+}
