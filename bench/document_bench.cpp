@@ -36,9 +36,12 @@ namespace {
 
 class NoPrompts final : public UserPrompts {
 public:
-    std::optional<QString> chooseFolder(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseAudioFile(const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override { return {}; }
+    QCoro::Task<std::optional<QString>> chooseFolder(QString, QString, QString) override { co_return std::nullopt; }
+    QCoro::Task<std::optional<QString>> chooseAudioFile(QString, QString) override { co_return std::nullopt; }
+    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString, QString, QString) override
+    {
+        co_return std::nullopt;
+    }
     QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
 };
 

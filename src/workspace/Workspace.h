@@ -22,7 +22,7 @@ class QTimer;
 class ScopedFileAccess;
 struct LibraryChanges;
 class UserPrompts;
-struct SummaryPreferences;     // src/processing/SummaryPreferences.h
+struct SummaryPreferences;     // src/services/SummaryPreferences.h
 struct JobState;               // src/processing/WorkspaceJob.cpp
 enum class NoteExportFormat : int; // src/library/NoteExport.h (defined there with ": int")
 

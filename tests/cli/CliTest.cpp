@@ -657,4 +657,41 @@ TEST_F(CliTest, OnAFullDiskEveryChangeFailsAndChangesNothing)
     EXPECT_EQ(storedNote(note.id).value(QStringLiteral("title")).toString(), QStringLiteral("新标题"));
     EXPECT_TRUE(storedNote(note.id).value(QStringLiteral("starred")).toBool());
     ::umount2(QFile::encodeName(m_home.path()).constData(), MNT_DETACH);
+
+// The bash completion, sourced into a real bash and driven the way bash drives it, against the
+// built program and notes in the home library.
+TEST_F(CliTest, BashCompletionOffersCommandsOptionsAndNoteIds)
+{
+    Recording live;
+    live.title = QStringLiteral("Live");
+    live = writeNote(homeLibrary(), live, false);
+    Recording trashed;
+    trashed.title = QStringLiteral("Trashed");
+    trashed.deletedAt = QStringLiteral("2026-03-02T08:00:00Z");
+    trashed = writeNote(homeLibrary(), trashed, false);
+
+    const QString program = QStringLiteral(HUSHNOTE_BIN_DIR "/hushnote-cli");
+    // Each line of input is one command line being completed at its last word.
+    const QStringList lines = {QStringLiteral("pro"), QStringLiteral("show ''"), QStringLiteral("restore ''"),
+                               QStringLiteral("key ''"), QStringLiteral("export X --f"),
+                               QStringLiteral("export X --format ''"), QStringLiteral("help mod")};
+    QString script = QStringLiteral("source '" HUSHNOTE_SOURCE_DIR "/resources/completion/hushnote-cli'\n"
+                                    "offer() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMPREPLY=();"
+                                    " _hushnote_cli; printf '%s\\n' \"${COMPREPLY[@]}\" | sort | paste -sd ' '; }\n");
+    for (const QString &line : lines)
+        script += QStringLiteral("offer '%1' %2\n").arg(program, line);
+    QProcess bash;
+    bash.setProcessEnvironment(environment());
+    bash.start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+    ASSERT_TRUE(bash.waitForFinished(180000));
+    ASSERT_EQ(bash.exitCode(), 0) << bash.readAllStandardError().toStdString();
+    const QStringList offered = QString::fromUtf8(bash.readAllStandardOutput()).split(QLatin1Char('\n'));
+    ASSERT_GE(offered.size(), lines.size());
+    EXPECT_EQ(offered[0], QStringLiteral("project projects"));
+    EXPECT_EQ(offered[1], live.id);
+    EXPECT_EQ(offered[2], trashed.id);
+    EXPECT_EQ(offered[3], QStringLiteral("check remove set"));
+    EXPECT_EQ(offered[4], QStringLiteral("--format"));
+    EXPECT_EQ(offered[5], QStringLiteral("md srt txt vtt"));
+    EXPECT_EQ(offered[6], QStringLiteral("model"));
 }

@@ -4,7 +4,7 @@
 #include "ProcessingModel.h"
 #include "platform/Preferences.h"
 #include "services/ModelConfiguration.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 // The popover's rules on notes read from a real library: what each card offers for a note in each
 // state, and the per-run template choice that never reaches the stored default.

@@ -3,7 +3,7 @@
 #include "TemplateSettings.h"
 #include "platform/AppEvents.h"
 #include "platform/Preferences.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 #include "services/SystemConfiguration.h"
 #include "support/ServicesTestHelpers.h"
 

@@ -6,7 +6,7 @@
 #include "library/Recording.h"
 #include "platform/AppEvents.h"
 #include "platform/Localization.h"
-#include "processing/SummaryTemplate.h"
+#include "services/SummaryTemplate.h"
 #include "workspace/Workspace.h"
 
 #include <cmath>

@@ -6,7 +6,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileUtil.h"
 #include "services/ModelConfiguration.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 #include "services/WhisperDownloadState.h"
 #include "services/WhisperModels.h"
 #include "workspace/Workspace.h"

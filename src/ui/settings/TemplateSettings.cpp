@@ -6,7 +6,7 @@
 #include "platform/Errors.h"
 #include "platform/Localization.h"
 #include "platform/Preferences.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 #include <QJsonDocument>
 #include <QVariantMap>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processing/SummaryTemplate.h"
+#include "services/SummaryTemplate.h"
 
 #include <QByteArray>
 #include <QJsonObject>

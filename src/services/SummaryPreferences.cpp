@@ -1,12 +1,12 @@
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 #include "platform/Errors.h"
 #include "platform/Preferences.h"
-#include "processing/TranscriptParts.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QStringList>
+#include <QTextBoundaryFinder>
 
 namespace {
 
@@ -49,7 +49,13 @@ QString requiredString(const QJsonObject &object, const QString &path, const cha
 
 qsizetype SummaryPreferences::characterCount(const QString &text)
 {
-    return TranscriptParts::characterCount(text);
+    if (text.isEmpty())
+        return 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() != -1)
+        ++count;
+    return count;
 }
 
 SummaryPreferences SummaryPreferences::load()
