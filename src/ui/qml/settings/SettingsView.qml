@@ -67,16 +67,20 @@ Item {
         }
         Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Theme.line }
 
-        StackLayout {
+        // Only the chosen section exists: it reads its state when shown, and leaving it drops
+        // what was typed but not saved, its "已保存。" lines and any check it was running.
+        Loader {
+            objectName: "sectionLoader"
             Layout.fillWidth: true
             Layout.fillHeight: true
-            currentIndex: root.section
-            LocalModelsSection { downloads: root.downloads }
-            CloudSection {}
-            PersonalizationSection {}
-            TemplatesSection {}
-            LanguageSection {}
-            AboutSection {}
+            sourceComponent: [localModelsPage, cloudPage, personalizationPage, templatesPage, languagePage, aboutPage][root.section]
         }
     }
+
+    Component { id: localModelsPage; LocalModelsSection { downloads: root.downloads } }
+    Component { id: cloudPage; CloudSection {} }
+    Component { id: personalizationPage; PersonalizationSection {} }
+    Component { id: templatesPage; TemplatesSection {} }
+    Component { id: languagePage; LanguageSection {} }
+    Component { id: aboutPage; AboutSection {} }
 }
