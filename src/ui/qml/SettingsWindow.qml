@@ -32,14 +32,13 @@ Window {
     // The content exists only while the window shows: every screen reads its state when shown, and
     // closing drops what was typed but not saved (a key, a draft, a "已保存。" line) and stops any
     // check that was running.
-    onVisibleChanged: content.active = visible
-
     Loader {
         id: content
         anchors.fill: parent
-        active: false
+        property bool rebuilding: false
+        active: window.visible && !rebuilding
         property string language: Strings.language
-        onLanguageChanged: if (active) { active = false; active = true }
+        onLanguageChanged: { rebuilding = true; rebuilding = false }
         sourceComponent: SettingsView {
             objectName: "settingsView"
             downloads: window.downloads

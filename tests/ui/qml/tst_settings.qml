@@ -48,19 +48,21 @@ TestCase {
         const editor = () => findChild(window.contentItem, "backgroundEditor")
         window.section = 2
         window.show()
-        verify(editor())
+        // The window's content is built once the window is shown, which the platform confirms later.
+        tryVerify(() => editor() !== null)
         const stored = editor().text
         editor().text = "未保存的草稿"
 
         window.section = 0
-        verify(!editor(), "the section left is gone")
+        tryVerify(() => editor() === null, 5000, "the section left is gone")
         window.section = 2
         compare(editor().text, stored)
 
         editor().text = "又一份草稿"
         window.close()
-        verify(!editor())
+        tryVerify(() => editor() === null, 5000, "the content is gone with the window")
         window.show()
+        tryVerify(() => editor() !== null)
         compare(editor().text, stored)
         window.close()
     }

@@ -1,10 +1,11 @@
-pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Hushnote.Ui
 
 // The two panes of the settings window: the six sections in order, and the chosen one.
+// (Not a bound-component file: Qt 6.4 refuses to build a section in the Loader from one, as this
+// view itself lives in a Loader of a Window.)
 Item {
     id: root
     required property QtObject downloads
