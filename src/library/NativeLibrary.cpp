@@ -43,9 +43,9 @@ QString NativeLibrary::projectsFile() const
     return m_root + QStringLiteral("/projects.json");
 }
 
-QCoro::Task<LibrarySnapshot> NativeLibrary::loadHome()
+QCoro::Task<LibrarySnapshot> NativeLibrary::loadHome(std::stop_token stop)
 {
-    return runOn(executor(), [this] { return loadHomeNow(); });
+    return runOn(executor(), [this, stop] { return loadHomeNow(stop); });
 }
 
 QCoro::Task<Recording> NativeLibrary::save(Recording base, Recording changed)
@@ -75,14 +75,14 @@ void NativeLibrary::prepare() const
     FileUtil::createFolders(recordingsFolder(), 0700);
 }
 
-LibrarySnapshot NativeLibrary::loadHomeNow() const
+LibrarySnapshot NativeLibrary::loadHomeNow(std::stop_token stop) const
 {
     prepare();
     reclaimAbandonedImports();
     // Stamped before reading: a note rewritten in between is read again by the next changesNow().
     QHash<QString, Stamp> stamps = noteStamps();
     std::optional<Stamp> projects = stampOf(projectsFile());
-    LibrarySnapshot snapshot = LibraryReader::read(m_root, true, true);
+    LibrarySnapshot snapshot = LibraryReader::read(m_root, true, true, stop);
     const QMutexLocker locker(&m_stampsLock);
     m_stamps = std::move(stamps);
     m_projectsStamp = projects;

@@ -80,6 +80,18 @@ SummaryPreferences SummaryPreferences::load(const Preferences &defaults)
     }
 }
 
+SummaryPreferences SummaryPreferences::loadStored(const Preferences &defaults)
+{
+    const auto data = defaults.data(preferencesKey);
+    if (!data)
+        return {};
+    QJsonParseError parse;
+    const QJsonDocument document = QJsonDocument::fromJson(*data, &parse);
+    if (!document.isObject())
+        throw SystemError(parse.error != QJsonParseError::NoError ? parse.errorString() : QStringLiteral("The stored summary preferences are not a JSON object."));
+    return fromJSON(document.object());
+}
+
 void SummaryPreferences::save() const
 {
     save(Preferences::shared());

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QThreadPool>
 
 using JobTest::Fixture;
 
@@ -325,9 +326,12 @@ TEST(JobTranscription, AWorkspaceClosedDuringAJobLeavesAResumableNote)
     };
     f.workspace->startJob(false, SummaryPreferences());
     EXPECT_TRUE(TestSupport::waitUntil([&] { return !f.workspace; }));
-    // Let any late work of the job run: it must not touch the closed Workspace.
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // Let the job's late work run before looking (it must not touch the closed Workspace): its
+    // background steps end, their results come back, and any save they led to is queued on the
+    // store's one executor ahead of this read.
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    TestSupport::runTask(f.library->loadHome());
     const Recording stored = f.onDisk(note.id);
     EXPECT_EQ(stored.completedChunks, 1);
     EXPECT_EQ(stored.segments.size(), 1u);

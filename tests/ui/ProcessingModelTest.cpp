@@ -58,7 +58,7 @@ TEST_F(ProcessingModelTest, CardsFollowTheSelectedNote)
     EXPECT_FALSE(model.running());
 }
 
-TEST_F(ProcessingModelTest, TemplateChoiceLastsOneNoteAndNeverChangesTheDefault)
+TEST_F(ProcessingModelTest, TemplateChoiceLastsOneOpeningForOneNoteAndNeverChangesTheDefault)
 {
     SummaryPreferences stored;
     stored.templateID = QStringLiteral("interview");
@@ -85,6 +85,13 @@ TEST_F(ProcessingModelTest, TemplateChoiceLastsOneNoteAndNeverChangesTheDefault)
     workspace->setSelectedID(second);
     EXPECT_EQ(model.templateIndex(), interview);
     EXPECT_EQ(model.generationPreferences(), SummaryPreferences::load());
+
+    // Nor does it outlive the popover: opened again on the same note, it starts from the default.
+    model.setTemplateIndex(weekly);
+    model.reload(); // a settings change while the popover is open keeps the choice
+    EXPECT_EQ(model.templateIndex(), weekly);
+    model.open();
+    EXPECT_EQ(model.templateIndex(), interview);
 }
 
 // A job that ends while another window has the focus is announced with the note's title and its

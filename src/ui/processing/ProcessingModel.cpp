@@ -52,6 +52,12 @@ void ProcessingModel::selectionChanged()
     Q_EMIT changed();
 }
 
+void ProcessingModel::open()
+{
+    m_selectedTemplateID.reset();
+    reload();
+}
+
 void ProcessingModel::reload()
 {
     m_preferences = SummaryPreferences::load();

@@ -68,6 +68,9 @@ public:
 
     // Reads the stored preferences and model settings again (the popover calls it when it opens).
     Q_INVOKABLE void reload();
+    // The popover opens: the settings are read again and the template choice, which lives only
+    // while the popover is open, starts again from the default.
+    Q_INVOKABLE void open();
     Q_INVOKABLE void startTranscription();
     Q_INVOKABLE void startSummary();
     Q_INVOKABLE void stop();

@@ -27,7 +27,9 @@ DropArea {
         border.width: 2
         Text {
             anchors.centerIn: parent
-            text: Strings.t("松开以导入录音")
+            objectName: "dropHint"
+            // The area outlives the window's rebuilt content: read again on a language change.
+            text: Strings.language.length >= 0 ? Strings.t("松开以导入录音") : ""
             color: Theme.amber
             font.pixelSize: Theme.titleFontSize
         }

@@ -16,7 +16,7 @@ Popover {
     x: parent ? parent.width - width - Theme.spacingLarge : 0
     y: Theme.topBarHeight - Theme.spacingSmall
     width: 400
-    onAboutToShow: processing.reload()
+    onAboutToShow: processing.open()
 
     ProcessingModel {
         id: processing

@@ -14,8 +14,7 @@ Sheet {
     closePolicy: form.saving ? Popup.NoAutoClose : Popup.CloseOnEscape
 
     function openFor(projectID, name) {
-        form.projectID = projectID
-        form.name = name
+        form.begin(projectID, name)
         open()
         field.forceActiveFocus()
         field.selectAll()

@@ -54,7 +54,8 @@ public:
     QString bytesText() const;
     // This part's own message, else the download state's.
     QString message() const;
-    bool failed() const { return m_failed && !m_message.isEmpty(); }
+    // Whether message() reports a failure: this part's own, else the download state's.
+    bool failed() const;
 
     Q_INVOKABLE void checkModel();
     Q_INVOKABLE void download();
