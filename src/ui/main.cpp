@@ -1,4 +1,5 @@
 #include "app/DesktopApp.h"
+#include "app/OfflineNetwork.h"
 #include "app/Strings.h"
 #include "platform/SingleInstance.h"
 #include "shell/DesktopLook.h"
@@ -90,6 +91,7 @@ int main(int argc, char *argv[])
     imports.setWorkspace(&app.workspace());
 
     QQmlApplicationEngine engine;
+    OfflineNetwork::install(&engine);
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &application,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
