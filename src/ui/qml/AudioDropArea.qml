@@ -25,7 +25,7 @@ DropArea {
         radius: 10
         border.color: Theme.amberAt(0.7)
         border.width: 2
-        Text {
+        PlainLabel {
             anchors.centerIn: parent
             text: Strings.t("松开以导入录音")
             color: Theme.amber
