@@ -5,6 +5,7 @@
 //     (the play head moving 0.1 s each time, the active row changing every 6 s), against 1,000
 //     ticks of the controller alone. The target is well under a millisecond per tick.
 // Usage: document_bench [segments]
+#include "app/OfflineNetwork.h"
 #include "app/QmlForeignTypes.h"
 #include "library/NativeLibrary.h"
 #include "library/RecordCodec.h"
@@ -209,6 +210,7 @@ Rectangle {
     sceneFile.close();
 
     QQuickView view;
+    OfflineNetwork::install(view.engine());
     view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
     view.setResizeMode(QQuickView::SizeRootObjectToView);
     view.resize(1000, 760);

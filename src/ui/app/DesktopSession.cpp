@@ -1,6 +1,7 @@
 #include "app/DesktopSession.h"
 
 #include "app/DesktopApp.h"
+#include "app/OfflineNetwork.h"
 #include "app/Strings.h"
 #include "shell/DesktopLook.h"
 #include "workspace/Workspace.h"
@@ -51,6 +52,7 @@ bool DesktopSession::showMainWindow()
     }
 
     m_engine = std::make_unique<QQmlApplicationEngine>();
+    OfflineNetwork::install(m_engine.get());
     m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
     QObject::connect(m_engine.get(), &QQmlApplicationEngine::objectCreationFailed, qApp,
                      [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -28,7 +28,7 @@ MenuBar {
     delegate: MenuBarItem {
         id: menuBarItem
         font.pixelSize: Theme.fontSize
-        contentItem: Text {
+        contentItem: PlainLabel {
             text: menuBarItem.text
             font: menuBarItem.font
             color: Theme.text

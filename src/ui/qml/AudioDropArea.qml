@@ -25,7 +25,7 @@ DropArea {
         radius: 10
         border.color: Theme.amberAt(0.7)
         border.width: 2
-        Text {
+        PlainLabel {
             anchors.centerIn: parent
             objectName: "dropHint"
             // The area outlives the window's rebuilt content: read again on a language change.

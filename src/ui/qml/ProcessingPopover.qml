@@ -29,7 +29,7 @@ Popover {
         RowLayout {
             spacing: Theme.spacingSmall
             Icon { name: "sparkles"; color: Theme.amber; size: 16 }
-            Text {
+            PlainLabel {
                 text: Strings.t("AI 整理")
                 color: Theme.text
                 font.pixelSize: Theme.titleFontSize

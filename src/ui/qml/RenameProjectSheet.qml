@@ -34,7 +34,7 @@ Sheet {
         onTextEdited: form.name = text
         onAccepted: form.save()
     }
-    Text {
+    PlainLabel {
         Layout.fillWidth: true
         visible: form.error.length > 0
         text: form.error

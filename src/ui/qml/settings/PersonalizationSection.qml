@@ -27,7 +27,7 @@ SectionPage {
             checked: editor.enabled
             onToggled: editor.enabled = checked
             Accessible.name: text
-            contentItem: Text {
+            contentItem: PlainLabel {
                 leftPadding: toggle.indicator.width + toggle.spacing
                 text: toggle.text
                 color: Theme.text

@@ -36,14 +36,14 @@ Item {
                 anchors.topMargin: Theme.spacingHuge
                 spacing: 2
 
-                Text {
+                PlainLabel {
                     text: Strings.t("设置")
                     color: Theme.text
                     font.pixelSize: Theme.headlineFontSize
                     font.bold: true
                     Layout.leftMargin: 6
                 }
-                Text {
+                PlainLabel {
                     text: "Hushnote"
                     color: Theme.muted
                     font.pixelSize: Theme.smallFontSize

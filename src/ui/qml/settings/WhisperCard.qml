@@ -23,7 +23,7 @@ SettingsCard {
             name: whisper.engineReady ? "checkmark.circle" : "exclamationmark.triangle"
             color: whisper.engineReady ? Theme.amber : Theme.danger
         }
-        Text {
+        PlainLabel {
             text: whisper.engineStatus
             color: whisper.engineReady ? Theme.text : Theme.danger
             font.pixelSize: Theme.fontSize
@@ -64,14 +64,14 @@ SettingsCard {
                 Rectangle { width: bar.visualPosition * parent.width; height: parent.height; radius: 3; color: Theme.amber }
             }
         }
-        Text { text: whisper.bytesText; color: Theme.muted; font.pixelSize: Theme.smallFontSize; font.family: Theme.monoFamily }
+        PlainLabel { text: whisper.bytesText; color: Theme.muted; font.pixelSize: Theme.smallFontSize; font.family: Theme.monoFamily }
     }
     // Right under the buttons and the progress bar it reports on.
     StatusLine { text: whisper.message; failed: whisper.failed }
     Note { text: Strings.t("从官方模型仓库下载，校验通过后可离线转写。模型越大，通常越准确，也需要更多内存。") }
     RowLayout {
         spacing: Theme.spacingSmall
-        Text { text: Strings.t("当前转写模型"); color: Theme.muted; font.pixelSize: Theme.smallFontSize }
-        Text { text: whisper.currentModel; color: Theme.text; font.pixelSize: Theme.smallFontSize }
+        PlainLabel { text: Strings.t("当前转写模型"); color: Theme.muted; font.pixelSize: Theme.smallFontSize }
+        PlainLabel { text: whisper.currentModel; color: Theme.text; font.pixelSize: Theme.smallFontSize }
     }
 }
