@@ -657,6 +657,7 @@ TEST_F(CliTest, OnAFullDiskEveryChangeFailsAndChangesNothing)
     EXPECT_EQ(storedNote(note.id).value(QStringLiteral("title")).toString(), QStringLiteral("新标题"));
     EXPECT_TRUE(storedNote(note.id).value(QStringLiteral("starred")).toBool());
     ::umount2(QFile::encodeName(m_home.path()).constData(), MNT_DETACH);
+}
 
 // The bash completion, sourced into a real bash and driven the way bash drives it, against the
 // built program and notes in the home library.
