@@ -98,11 +98,11 @@ HUSHNOTE_SCREENSHOT_SCENE("document-untrusted", ScreenshotScene::Library::Sample
                               std::optional<Recording> note = context.workspace->selectedRecord();
                               if (!note)
                                   co_return;
-                              note->title = QStringLiteral("<b>Bold</b> 标题 ").repeated(400);
+                              note->title = QStringLiteral("<b>Bold</b> title ").repeated(400);
                               note->summary = QStringLiteral(
-                                  "## 要点\n\n**加粗**、*斜体*、`代码` 与 [链接文字](http://127.0.0.1/x)\n"
-                                  "![图片](http://127.0.0.1/s.png) <img src=\"http://127.0.0.1/t.png\"> "
-                                  "<http://127.0.0.1/auto>\n  缩进的一行");
+                                  "## Points\n\n**bold**, *italic*, `code` and [link text](http://127.0.0.1/x)\n"
+                                  "![image](http://127.0.0.1/s.png) <img src=\"http://127.0.0.1/t.png\"> "
+                                  "<http://127.0.0.1/auto>\n  an indented line");
                               Recording edited = *note;
                               co_await context.workspace->saveEdits(edited);
                               context.call(QStringLiteral("documentArea"), "showTab", {true});
