@@ -5,6 +5,7 @@
 //     (the play head moving 0.1 s each time, the active row changing every 6 s), against 1,000
 //     ticks of the controller alone. The target is well under a millisecond per tick.
 // Usage: document_bench [segments]
+#include "app/OfflineNetwork.h"
 #include "app/QmlForeignTypes.h"
 #include "library/NativeLibrary.h"
 #include "library/RecordCodec.h"
@@ -36,9 +37,12 @@ namespace {
 
 class NoPrompts final : public UserPrompts {
 public:
-    std::optional<QString> chooseFolder(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseAudioFile(const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveLocation(const QString &, const QString &, const QString &) override { return {}; }
+    QCoro::Task<std::optional<QString>> chooseFolder(QString, QString, QString) override { co_return std::nullopt; }
+    QCoro::Task<std::optional<QString>> chooseAudioFile(QString, QString) override { co_return std::nullopt; }
+    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString, QString, QString) override
+    {
+        co_return std::nullopt;
+    }
     QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
 };
 
@@ -206,6 +210,7 @@ Rectangle {
     sceneFile.close();
 
     QQuickView view;
+    OfflineNetwork::install(view.engine());
     view.engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
     view.setResizeMode(QQuickView::SizeRootObjectToView);
     view.resize(1000, 760);

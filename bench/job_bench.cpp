@@ -4,8 +4,8 @@
 // ratio to ffmpeg decoding the same file once from end to end.
 // Usage: job_bench [hours]   (default 12)
 #include "library/NativeLibrary.h"
-#include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
+#include "services/SummaryPreferences.h"
 #include "workspace/UserPrompts.h"
 #include "workspace/Workspace.h"
 

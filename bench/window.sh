@@ -38,7 +38,7 @@ ms() { date +%s%N | cut -c1-13; }
 median() { sort -n | sed -n 2p; }
 "$build/bin/hushnote-cli" list >/dev/null # warm the page cache
 cli=$(for i in 1 2 3; do s=$(ms); "$build/bin/hushnote-cli" list >/dev/null; echo $(( $(ms) - s )); done | median)
-window=$(for i in 1 2 3; do s=$(ms); "$build/bin/hushnote" --benchmark first-frame; echo $(( $(ms) - s )); done | median)
-keys=$("$build/bin/hushnote" --benchmark keystrokes 2>/dev/null | grep keystroke)
+window=$(for i in 1 2 3; do s=$(ms); "$build/bin/hushnote-scenes" --benchmark first-frame; echo $(( $(ms) - s )); done | median)
+keys=$("$build/bin/hushnote-scenes" --benchmark keystrokes 2>/dev/null | grep keystroke)
 echo "first frame: window ${window} ms, hushnote-cli list ${cli} ms, ratio $(echo "scale=2; $window / $cli" | bc) (target <= 1.5)"
 echo "search: $keys"

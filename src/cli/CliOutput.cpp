@@ -1,6 +1,7 @@
 #include "cli/CliOutput.h"
 
 
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 #include <sys/ioctl.h>
@@ -9,11 +10,15 @@
 namespace {
 
 bool statusLineShown = false;
+int resultError = 0;
 
 void writeAll(FILE *stream, const QByteArray &bytes)
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    const bool flushed = std::fflush(stream) == 0;
+    // A result that did not reach its file (a full disk behind a redirection) fails the command.
+    if (stream == stdout && (written != size_t(bytes.size()) || !flushed) && resultError == 0)
+        resultError = errno != 0 ? errno : EIO;
 }
 
 bool isWide(char32_t c)
@@ -37,6 +42,11 @@ void writeLine(FILE *stream, const QString &text)
 } // namespace
 
 namespace CliOutput {
+
+int resultWriteError()
+{
+    return resultError;
+}
 
 void result(const QString &text)
 {

@@ -12,6 +12,9 @@ void result(const QString &text);
 // Exact bytes to standard output (an exported document), nothing added.
 void resultBytes(const QByteArray &bytes);
 
+// The errno of the first result that could not be written to standard output, or 0.
+int resultWriteError();
+
 // An informational message (already localized) on standard error.
 void notice(const QString &text);
 // A failure message (already localized) on standard error.

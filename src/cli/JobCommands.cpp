@@ -5,9 +5,9 @@
 #include "cli/CliSession.h"
 #include "cli/InterruptWatcher.h"
 #include "cli/ProgressDisplay.h"
-#include "processing/SummaryPreferences.h"
-#include "processing/SummaryTemplate.h"
 #include "platform/Localization.h"
+#include "services/SummaryPreferences.h"
+#include "services/SummaryTemplate.h"
 #include "workspace/Workspace.h"
 
 #include <QCoroTimer>

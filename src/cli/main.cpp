@@ -3,6 +3,7 @@
 #include "cli/CommandTable.h"
 #include "cli/InterruptWatcher.h"
 #include "platform/Errors.h"
+#include "platform/FileUtil.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -36,6 +37,10 @@ QCoro::Task<> runCommand(ParsedCommand command, int *status)
         *status = ExitStatus::interrupted;
     } catch (...) {
         CliOutput::error(describeCurrentError());
+        *status = ExitStatus::failure;
+    }
+    if (const int error = CliOutput::resultWriteError(); error != 0 && *status == ExitStatus::success) {
+        CliOutput::error(FileUtil::writeError(error, QStringLiteral("stdout")).description());
         *status = ExitStatus::failure;
     }
     const InterruptWatcher *watcher = InterruptWatcher::instance();

@@ -261,7 +261,7 @@ std::optional<Recording> readNote(const QString &url, const QString &name, bool 
     return std::move(outcome.recording);
 }
 
-LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed)
+LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed, std::stop_token stop)
 {
     const QString folder = recordingsFolder(url);
     if (isSymbolicLink(folder))
@@ -276,8 +276,11 @@ LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed)
     std::vector<size_t> positions(outcomes.size());
     std::iota(positions.begin(), positions.end(), size_t(0));
     QtConcurrent::blockingMap(&pool, positions, [&](size_t i) {
-        outcomes[i] = examine(folder, names[qsizetype(i)], includeDeleted, managed);
+        if (!stop.stop_requested())
+            outcomes[i] = examine(folder, names[qsizetype(i)], includeDeleted, managed);
     });
+    if (stop.stop_requested())
+        throw Cancelled();
 
     LibrarySnapshot snapshot;
     QSet<QString> accepted;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 // The result of one read of a library folder.
@@ -25,8 +26,9 @@ inline constexpr qint64 maxRecordBytes = 33'554'432;
 // url is the library root or its "recordings" folder itself. Home library: includeDeleted and
 // managed true (folder names must equal the notes' UUIDs). Foreign library: both false.
 // Throws AppFailure "资料库包含不安全的链接。", SystemError when the folder of notes cannot be
-// listed, or the project list's read/decode error.
-LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed);
+// listed, or the project list's read/decode error. Once stop is requested the notes not yet begun
+// are left unread and Cancelled is thrown, so a read of a slow folder ends within one note.
+LibrarySnapshot read(const QString &url, bool includeDeleted, bool managed, std::stop_token stop = {});
 
 // Whether a decoded note's numbers and segments are ones the program can show and write back:
 // finite, non-negative times in order, unique segment ids, a duration of at most 12 hours and no

@@ -43,9 +43,9 @@ QString NativeLibrary::projectsFile() const
     return m_root + QStringLiteral("/projects.json");
 }
 
-QCoro::Task<LibrarySnapshot> NativeLibrary::loadHome()
+QCoro::Task<LibrarySnapshot> NativeLibrary::loadHome(std::stop_token stop)
 {
-    return runOn(executor(), [this] { return loadHomeNow(); });
+    return runOn(executor(), [this, stop] { return loadHomeNow(stop); });
 }
 
 QCoro::Task<Recording> NativeLibrary::save(Recording base, Recording changed)
@@ -75,14 +75,14 @@ void NativeLibrary::prepare() const
     FileUtil::createFolders(recordingsFolder(), 0700);
 }
 
-LibrarySnapshot NativeLibrary::loadHomeNow() const
+LibrarySnapshot NativeLibrary::loadHomeNow(std::stop_token stop) const
 {
     prepare();
     reclaimAbandonedImports();
     // Stamped before reading: a note rewritten in between is read again by the next changesNow().
     QHash<QString, Stamp> stamps = noteStamps();
     std::optional<Stamp> projects = stampOf(projectsFile());
-    LibrarySnapshot snapshot = LibraryReader::read(m_root, true, true);
+    LibrarySnapshot snapshot = LibraryReader::read(m_root, true, true, stop);
     const QMutexLocker locker(&m_stampsLock);
     m_stamps = std::move(stamps);
     m_projectsStamp = projects;
@@ -122,11 +122,24 @@ Recording NativeLibrary::saveNow(const Recording &base, const Recording &changed
     }
     // Encode first: a value that cannot be written must not cost the backup of the good version.
     const QByteArray encoded = RecordCodec::encodeRecording(stored);
+    // Both files are written in full before either is replaced, so a disk that fills up while
+    // writing them leaves the note and its backup exactly as they were. 0600 is set on the
+    // temporary files, so the note is never readable by others, not even for a moment.
+    std::optional<FileUtil::PendingFile> backup;
     if (previous)
-        FileUtil::writeAtomically(backupFile, *previous, 0600);
-    // 0600 is set on the temporary file before the rename, so the note is never readable by others,
-    // not even for a moment.
-    FileUtil::writeAtomically(file, encoded, 0600);
+        backup.emplace(backupFile, *previous, 0600);
+    FileUtil::PendingFile note(file, encoded, 0600);
+    if (backup)
+        backup->replaceTarget();
+    note.replaceTarget();
+    try {
+        FileUtil::syncAfterReplace(folder);
+    } catch (const FileUtil::NotDurable &) {
+        // The new version is in place but the save is reported as failed: the store forgets what it
+        // knew of the file, so the next look at the library reads the note as it is on disk.
+        remember(changed.id, std::nullopt);
+        throw;
+    }
     remember(changed.id, stampOf(file));
     // New times on the note's folder are an event in the folder of notes, which programs showing
     // this library watch; the rename inside the note's folder alone is not.
@@ -150,7 +163,13 @@ std::vector<Project> NativeLibrary::saveProjectsNow(const std::vector<Project> &
         if (current)
             stored = RecordMerge::mergeProjects(base, changed, *current);
     }
-    FileUtil::writeAtomically(projectsFile(), RecordCodec::encodeProjects(stored));
+    try {
+        FileUtil::writeAtomically(projectsFile(), RecordCodec::encodeProjects(stored));
+    } catch (const FileUtil::NotDurable &) {
+        const QMutexLocker locker(&m_stampsLock);
+        m_projectsStamp.reset(); // read again on the next look, as it is on disk
+        throw;
+    }
     const QMutexLocker locker(&m_stampsLock);
     m_projectsStamp = stampOf(projectsFile());
     return stored;

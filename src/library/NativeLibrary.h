@@ -50,8 +50,8 @@ public:
     QThreadPool *executor() { return m_executor.pool(); }
 
     // prepare(), reclaimAbandonedImports(), then LibraryReader::read(root, includeDeleted = true,
-    // managed = true).
-    QCoro::Task<LibrarySnapshot> loadHome();
+    // managed = true). A stop ends the read early with Cancelled.
+    QCoro::Task<LibrarySnapshot> loadHome(std::stop_token stop = {});
     // Rewrites one existing note (backup first, atomic, 0600) with the change from base (the
     // version this program last read or wrote) to changed, carried onto what is on disk now.
     // Returns what was written. Never creates a note.
@@ -68,7 +68,7 @@ public:
     // Refuses links in the structure ("资料库包含不安全的链接。") and creates root/recordings
     // (missing folders 0700).
     void prepare() const;
-    LibrarySnapshot loadHomeNow() const;
+    LibrarySnapshot loadHomeNow(std::stop_token stop = {}) const;
     Recording saveNow(const Recording &base, const Recording &changed) const;
     std::vector<Project> saveProjectsNow(const std::vector<Project> &base, const std::vector<Project> &changed) const;
     // Compares each note's record.json and the project list with the version this program last

@@ -205,4 +205,32 @@ bool contains(QStringView haystack, QStringView needle)
     return false;
 }
 
+std::vector<Span> matches(QStringView text, QStringView needle)
+{
+    std::vector<Span> found;
+    if (needle.isEmpty())
+        return found;
+    // The folded text, and for each of its code units the stretch of text it came from.
+    QString folded;
+    std::vector<Span> origin;
+    folded.reserve(text.size());
+    origin.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        const QString piece = fold(text.mid(i, width));
+        folded += piece;
+        origin.insert(origin.end(), piece.size(), Span{i, width});
+        i += width;
+    }
+    for (qsizetype at = folded.indexOf(needle); at >= 0; at = folded.indexOf(needle, at + needle.size())) {
+        const Span &first = origin[at];
+        const Span &last = origin[at + needle.size() - 1];
+        const qsizetype end = last.start + last.length;
+        if (!found.empty() && first.start < found.back().start + found.back().length)
+            continue; // a second match inside the letter already marked
+        found.push_back(Span{first.start, end - first.start});
+    }
+    return found;
+}
+
 } // namespace SearchText

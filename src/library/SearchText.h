@@ -33,4 +33,15 @@ bool contains(QStringView haystack, QStringView needle);
 // Whether the parts, read as one text, contain needle (already folded).
 bool contains(const Parts &parts, QStringView needle);
 
+// A match of a search in a text, in the text's own characters.
+struct Span {
+    qsizetype start = 0;
+    qsizetype length = 0;
+    bool operator==(const Span &) const = default;
+};
+// Where needle (already folded) occurs in text, so a view marks exactly what the search matched.
+// The text is folded character by character: a match that takes part of a letter folding to
+// several ("ß" to "ss") covers the whole letter. In order, not overlapping.
+std::vector<Span> matches(QStringView text, QStringView needle);
+
 } // namespace SearchText

@@ -1,10 +1,10 @@
 #include "processing/JobEngines.h"
 
 #include "platform/Errors.h"
-#include "processing/SummaryPreferences.h"
 #include "services/ModelClient.h"
 #include "services/ModelConfiguration.h"
 #include "services/OllamaClient.h"
+#include "services/SummaryPreferences.h"
 
 namespace JobEngines {
 

@@ -1,6 +1,7 @@
 #include "processing/TranscriptParts.h"
 
 #include "library/Recording.h"
+#include "services/SummaryPreferences.h"
 
 #include <QTextBoundaryFinder>
 
@@ -29,13 +30,7 @@ QStringList split(const QString &text, int size)
 
 qsizetype characterCount(const QString &text)
 {
-    if (text.isEmpty())
-        return 0;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() != -1)
-        ++count;
-    return count;
+    return SummaryPreferences::characterCount(text);
 }
 
 QString render(const std::vector<Segment> &segments)

@@ -8,18 +8,19 @@
 #include "library/RecordMerge.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
+#include "platform/Localization.h"
 #include "processing/AudioChunk.h"
 #include "processing/ChunkSegments.h"
 #include "processing/CloudConsent.h"
 #include "processing/JobEngines.h"
 #include "processing/JobMessages.h"
-#include "processing/SummaryPreferences.h"
 #include "processing/SummaryStage.h"
 #include "processing/TranscriptParts.h"
 #include "services/ModelConfiguration.h"
 #include "services/RepeatGuard.h"
 #include "services/SpokenLanguages.h"
 #include "platform/Localization.h"
+#include "services/SummaryPreferences.h"
 
 #include <QCoroSignal>
 #include <QPointer>

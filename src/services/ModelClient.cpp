@@ -1,7 +1,7 @@
 #include "services/ModelClient.h"
 
-#include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
+#include "services/SummaryPreferences.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 #include "services/OllamaClient.h"
 
 #include "platform/Errors.h"
-#include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
+#include "services/SummaryPreferences.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

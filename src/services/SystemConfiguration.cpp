@@ -206,14 +206,29 @@ void SystemConfiguration::apply(Preferences &defaults, const QString &file) cons
     FileUtil::createFolders(QFileInfo(file).absolutePath());
     // Only a regular file is backed up: a link there is not ours to follow.
     const QFileInfo existing(file);
-    if (existing.exists() && existing.isFile() && !FileUtil::isSymbolicLink(file))
-        FileUtil::writeAtomically(file + QStringLiteral(".backup"), FileUtil::readFile(file, maxBackupBytes), 0600);
+    std::optional<QByteArray> previous;
+    if (existing.exists() && existing.isFile() && !FileUtil::isSymbolicLink(file)) {
+        previous = FileUtil::readFile(file, maxBackupBytes);
+        FileUtil::writeAtomically(file + QStringLiteral(".backup"), *previous, 0600);
+    }
     FileUtil::writeAtomically(file, document, 0600);
 
-    // Pinned before the model configuration is replaced, so the pin records the previous region.
-    LegacyKeyRegion::pin(defaults);
-    defaults.setData(ModelConfiguration::preferencesKey, modelData);
-    defaults.setData(SummaryPreferences::preferencesKey, summaryData);
-    defaults.setString(languageKey, language);
+    try {
+        // Pinned before the model configuration is replaced, so the pin records the previous region.
+        LegacyKeyRegion::pin(defaults);
+        // All three in one write: the settings in use are the old ones or the new ones, never a mix.
+        defaults.setValues({{ModelConfiguration::preferencesKey, modelData},
+                            {SummaryPreferences::preferencesKey, summaryData},
+                            {languageKey, language}});
+    } catch (...) {
+        // The settings in use stay the old ones: so does the file that describes them, where the
+        // disk still lets it be put back.
+        try {
+            if (previous)
+                FileUtil::writeAtomically(file, *previous, 0600);
+        } catch (...) {
+        }
+        throw;
+    }
     Q_EMIT AppEvents::instance().configurationApplied();
 }

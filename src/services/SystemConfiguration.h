@@ -1,7 +1,7 @@
 #pragma once
 
-#include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
+#include "services/SummaryPreferences.h"
 
 #include <QString>
 

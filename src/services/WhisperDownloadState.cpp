@@ -65,6 +65,7 @@ QCoro::Task<> WhisperDownloadState::perform(QString id, bool download, std::stop
 {
     QString failure;
     bool ready = false;
+    bool cancelled = false;
     try {
         if (download) {
             const qint64 total = m_models.model(id).size;
@@ -82,20 +83,22 @@ QCoro::Task<> WhisperDownloadState::perform(QString id, bool download, std::stop
         }
         co_await m_models.verifyInstalled(id, stop);
         ready = !stop.stop_requested();
-        if (!ready)
-            failure = L(QStringLiteral("已取消下载或检测。"));
+        cancelled = !ready;
     } catch (const Cancelled &) {
-        failure = L(QStringLiteral("已取消下载或检测。"));
+        cancelled = true;
     } catch (...) {
-        failure = stop.stop_requested() ? L(QStringLiteral("已取消下载或检测。")) : describeCurrentError();
+        cancelled = stop.stop_requested();
+        failure = describeCurrentError();
     }
     if (!*alive)
         co_return;
     if (ready) {
         setReadyID(id);
         setMessage(L(QStringLiteral("模型已就绪。")));
+    } else if (cancelled) {
+        setMessage(L(QStringLiteral("已取消下载或检测。")));
     } else {
-        setMessage(failure);
+        setMessage(failure, true);
     }
     setDownloading(false);
     m_task.reset();
@@ -118,11 +121,12 @@ void WhisperDownloadState::setReadyID(std::optional<QString> id)
     Q_EMIT readyIDChanged();
 }
 
-void WhisperDownloadState::setMessage(const QString &message)
+void WhisperDownloadState::setMessage(const QString &message, bool failed)
 {
-    if (m_message == message)
+    if (m_message == message && m_failed == failed)
         return;
     m_message = message;
+    m_failed = failed;
     Q_EMIT messageChanged();
 }
 

@@ -21,6 +21,8 @@ class WhisperDownloadState final : public QObject {
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(QString readyID READ readyIDText NOTIFY readyIDChanged)
     Q_PROPERTY(QString message READ message NOTIFY messageChanged)
+    // Whether message reports a failed download or check (not a cancelled one).
+    Q_PROPERTY(bool failed READ failed NOTIFY messageChanged)
     Q_PROPERTY(bool downloading READ downloading NOTIFY downloadingChanged)
     Q_PROPERTY(qint64 receivedBytes READ receivedBytes NOTIFY receivedBytesChanged)
     Q_PROPERTY(qint64 totalBytes READ totalBytes NOTIFY totalBytesChanged)
@@ -39,6 +41,7 @@ public:
     const std::optional<QString> &readyID() const { return m_readyID; }
     QString readyIDText() const { return m_readyID.value_or(QString()); }
     QString message() const { return m_message; }
+    bool failed() const { return m_failed; }
     // True while the file is being transferred (not while it is being checked).
     bool downloading() const { return m_downloading; }
     qint64 receivedBytes() const { return m_receivedBytes; }
@@ -62,7 +65,7 @@ private:
     QCoro::Task<> perform(QString id, bool download, std::stop_token stop, std::shared_ptr<bool> alive);
     void setBusy(bool busy);
     void setReadyID(std::optional<QString> id);
-    void setMessage(const QString &message);
+    void setMessage(const QString &message, bool failed = false);
     void setDownloading(bool downloading);
     void setProgress(qint64 received, qint64 total);
 
@@ -72,6 +75,7 @@ private:
     bool m_busy = false;
     std::optional<QString> m_readyID;
     QString m_message;
+    bool m_failed = false;
     bool m_downloading = false;
     qint64 m_receivedBytes = 0;
     qint64 m_totalBytes = 0;

@@ -5,6 +5,7 @@
 #include "library/SearchText.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
+#include "platform/FileUtil.h"
 #include "platform/ScopedFileAccess.h"
 #include "platform/Localization.h"
 #include "workspace/UserPrompts.h"
@@ -22,6 +23,17 @@
 #include <numeric>
 
 namespace {
+
+bool isNotDurable(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const FileUtil::NotDurable &) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
 
 const char *const homeLabelKey = "我的资料库";
 
@@ -46,6 +58,17 @@ bool inScope(const Recording &recording, const LibraryScope &scope)
         return recording.isLive() && recording.folderId && *recording.folderId == scope.projectID;
     }
     return false;
+}
+
+bool isCancelled(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Cancelled &) {
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 // Stores a new value and signals the change, only when the value really changed.
@@ -260,6 +283,13 @@ QCoro::Task<> Workspace::whenIdle()
         co_await qCoro(this, &Workspace::idleChanged);
 }
 
+QCoro::Task<> Workspace::whenNotLoading()
+{
+    QPointer<Workspace> self(this);
+    while (self && m_loading)
+        co_await qCoro(this, &Workspace::loadingChanged);
+}
+
 // --- filtering and installing ---------------------------------------------------------------
 
 void Workspace::filter()
@@ -364,8 +394,14 @@ void Workspace::loadHome()
     if (!isIdle())
         return;
     const int generation = ++m_generation;
+    m_readStop = std::stop_source();
     setLoading(true);
     runLoadHome(generation);
+}
+
+void Workspace::stopReading()
+{
+    m_readStop.request_stop();
 }
 
 QCoro::Task<> Workspace::runLoadHome(int generation)
@@ -374,7 +410,7 @@ QCoro::Task<> Workspace::runLoadHome(int generation)
     std::exception_ptr failure;
     std::optional<LibrarySnapshot> snapshot;
     try {
-        snapshot = co_await m_library.loadHome();
+        snapshot = co_await m_library.loadHome(m_readStop.get_token());
     } catch (...) {
         failure = std::current_exception();
     }
@@ -387,7 +423,8 @@ void Workspace::finishLoad(int generation, std::exception_ptr failure, std::opti
                            const QString &label, bool managed, std::shared_ptr<ScopedFileAccess> access)
 {
     if (failure) {
-        reportOpenFailure(failure);
+        if (!isCancelled(failure))
+            reportOpenFailure(failure);
     } else if (m_generation == generation) {
         if (access)
             m_libraryAccess = std::move(access);
@@ -423,6 +460,7 @@ void Workspace::openLibrary(const QString &folder)
         return;
     auto access = std::make_shared<ScopedFileAccess>(folder);
     const int generation = ++m_generation;
+    m_readStop = std::stop_source();
     setLoading(true);
     runOpenLibrary(folder, std::move(access), generation);
 }
@@ -434,7 +472,7 @@ QCoro::Task<> Workspace::runOpenLibrary(QString folder, std::shared_ptr<ScopedFi
     std::optional<LibrarySnapshot> snapshot;
     try {
         // Named first: g++ 12 destroys a closure temporary inside a co_await expression twice.
-        auto read = [folder] { return LibraryReader::read(folder, false, false); };
+        auto read = [folder, stop = m_readStop.get_token()] { return LibraryReader::read(folder, false, false, stop); };
         snapshot = co_await runInBackground(std::move(read));
     } catch (...) {
         failure = std::current_exception();
@@ -548,6 +586,6 @@ void Workspace::keepOrMoveSelection()
 
 void Workspace::afterFailedWrite(std::exception_ptr failure)
 {
-    if (failure && SaveConflict::is(failure))
+    if (failure && (SaveConflict::is(failure) || isNotDurable(failure)))
         refresh();
 }

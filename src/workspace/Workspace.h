@@ -14,6 +14,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 class NativeLibrary;
@@ -22,7 +23,7 @@ class QTimer;
 class ScopedFileAccess;
 struct LibraryChanges;
 class UserPrompts;
-struct SummaryPreferences;     // src/processing/SummaryPreferences.h
+struct SummaryPreferences;     // src/services/SummaryPreferences.h
 struct JobState;               // src/processing/WorkspaceJob.cpp
 enum class NoteExportFormat : int; // src/library/NoteExport.h (defined there with ": int")
 
@@ -162,9 +163,20 @@ public:
     bool isIdle() const { return !m_loading && !m_jobID; }
     // Resolves once the workspace is idle (at once when it already is).
     QCoro::Task<> whenIdle();
+    // Organizing (star, move, trash, projects, editing, import) needs the home library and no
+    // library operation in flight. A running job does not stop it: the job's saves and these
+    // merge with each other field by field.
+    bool canOrganize() const { return m_isManaged && !m_loading; }
+    // Resolves once no library operation is in flight (a job may still run).
+    QCoro::Task<> whenNotLoading();
+    // Whether the note may be edited or moved to the trash now: not while a job works on it.
+    bool isJobNote(const QString &recordID) const { return m_jobID && *m_jobID == recordID; }
 
     // --- commands (Workspace.cpp) ---
     void loadHome();
+    // Ends a running read of the home or another library early (the program is quitting): the
+    // notes not yet begun are left unread and the read's result is dropped. Writes run on.
+    void stopReading();
     void chooseLibrary();
     void openLibrary(const QString &folder);
     // Recomputes filtered from records, scope and query.
@@ -305,6 +317,8 @@ private:
 
     // Load counter: a home or foreign load applies its result only while it still holds its value.
     int m_generation = 0;
+    // Stops the running home or foreign read.
+    std::stop_source m_readStop;
     // Access to the open foreign library's folder; kept when the home library is loaded again.
     std::shared_ptr<ScopedFileAccess> m_libraryAccess;
     // The running job (defined by the job). shared_ptr so this header needs no definition.

@@ -30,7 +30,7 @@ class WorkspaceEditing {
 public:
     static bool writable(const Workspace &workspace)
     {
-        return workspace.m_isManaged && !workspace.m_loading && !workspace.m_jobID;
+        return workspace.canOrganize();
     }
 
     static QCoro::Task<> saveProjects(QPointer<Workspace> workspace, std::vector<Project> base,
@@ -103,7 +103,7 @@ QCoro::Task<> Workspace::saveEdits(Recording edited, std::optional<Recording> or
 {
     const auto stored = std::find_if(m_records.begin(), m_records.end(),
                                      [&](const Recording &r) { return r.id == edited.id; });
-    if (!WorkspaceEditing::writable(*this) || edited.deletedAt || stored == m_records.end())
+    if (!WorkspaceEditing::writable(*this) || edited.deletedAt || stored == m_records.end() || isJobNote(edited.id))
         throw AppFailure(QStringLiteral("当前记录无法编辑。"));
     if (edited.title.trimmed().isEmpty())
         throw AppFailure(QStringLiteral("标题不能为空。"));
@@ -179,6 +179,9 @@ void Workspace::organize(const QString &recordID, const OrganizeChange &change)
     const auto found = std::find_if(m_records.begin(), m_records.end(),
                                     [&](const Recording &r) { return r.id == recordID; });
     if (found == m_records.end())
+        return;
+    // The job's note stays live until the job ends: a job never writes into the trash.
+    if (change.kind == OrganizeChange::Kind::Trash && isJobNote(recordID))
         return;
     Recording changed = *found;
     change.apply(changed);

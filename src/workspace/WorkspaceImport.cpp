@@ -31,7 +31,8 @@ QCoro::Task<> WorkspaceImport::run(Workspace *workspace, QString audioPath, std:
     }
     if (!self)
         co_return;
-    // Applied whatever the load counter says: the import held the busy flag, so nothing else ran.
+    // Applied whatever the load counter says: the import held the busy flag, so no other library
+    // operation ran (a job may have saved its note meanwhile; it replaces that note by id).
     if (failure) {
         workspace->setError(L(QStringLiteral("导入失败：%@")).replace(QStringLiteral("%@"), describeError(failure)));
     } else {
@@ -45,7 +46,7 @@ QCoro::Task<> WorkspaceImport::run(Workspace *workspace, QString audioPath, std:
 
 void Workspace::chooseAudio()
 {
-    if (isIdle())
+    if (!m_loading)
         runChooseAudio();
 }
 
@@ -61,7 +62,7 @@ QCoro::Task<> Workspace::runChooseAudio()
 
 void Workspace::importAudio(const QString &audioPath, const std::optional<Recording> &copyOf)
 {
-    if (!isIdle())
+    if (m_loading)
         return;
     ++m_generation;
     setLoading(true);
@@ -73,6 +74,6 @@ void Workspace::copySelected()
     const std::optional<Recording> source = selectedRecord();
     if (!source || !source->audioURL)
         return;
-    if (isIdle())
+    if (!m_loading)
         importAudio(*source->audioURL, source);
 }

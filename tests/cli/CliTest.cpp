@@ -22,6 +22,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +60,35 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
         files.insert(QDir(folder).relativeFilePath(path), QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
     }
     return files;
+}
+
+// Puts a small tmpfs at path, in a mount namespace of this test process's own, so the mount is
+// gone when the test ends however it ends. Children started from this thread see it too.
+QString mountSmallFileSystem(const QString &path, int megabytes)
+{
+    if (::geteuid() != 0)
+        return QStringLiteral("mounting a small file system needs root");
+    if (::unshare(CLONE_NEWNS) != 0)
+        return QStringLiteral("no mount namespace: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return QStringLiteral("mounts cannot be made private: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const QByteArray options = QByteArray("mode=0700,size=") + QByteArray::number(megabytes) + 'm';
+    if (::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, options.constData()) != 0)
+        return QStringLiteral("tmpfs cannot be mounted: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    return {};
+}
+
+// Fills the file system holding folder until not one more byte fits.
+void fillUp(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/filler")).constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    const QByteArray block(1 << 16, 'x');
+    for (qsizetype size = block.size(); size > 0;) {
+        if (::write(fd, block.constData(), size_t(size)) < 0)
+            size /= 2;
+    }
+    ::close(fd);
 }
 
 class CliTest : public ::testing::Test {
@@ -616,3 +650,104 @@ TEST_F(CliTest, AModelOfOnesOwnIsAddedUsedAndTranscribesThroughTheRealHelper)
 }
 
 } // namespace
+
+// On a full disk every command that changes the library or the settings fails with the disk's
+// message and exit status 1, and leaves every file byte for byte as it was; an export leaves no
+// cut-off file under the chosen name. With room again the same command works.
+TEST_F(CliTest, OnAFullDiskEveryChangeFailsAndChangesNothing)
+{
+    const QString why = mountSmallFileSystem(m_home.path(), 16);
+    if (!why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    Recording draft;
+    draft.title = QStringLiteral("满盘");
+    draft.segments = {segment(0, 1.5, QStringLiteral("你好"))};
+    draft.summary = QStringLiteral("# 纪要");
+    const Recording note = writeNote(homeLibrary(), draft);
+    ASSERT_EQ(run({QStringLiteral("star"), note.id}).status, 0); // a note with a backup
+    const CliResult project = run({QStringLiteral("project"), QStringLiteral("create"), QStringLiteral("Work")});
+    ASSERT_EQ(project.status, 0) << project.errText().toStdString();
+    const QString projectID = project.outText().trimmed();
+    configureModels({}, QStringLiteral("zh-Hans"));
+    QTemporaryDir elsewhere;
+    const QString edit = elsewhere.filePath(QStringLiteral("configuration.json"));
+    {
+        QFile file(edit);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QJsonObject document = QJsonDocument::fromJson(run({QStringLiteral("config"), QStringLiteral("show")}).out).object();
+        document.insert(QStringLiteral("language"), QStringLiteral("en"));
+        file.write(QJsonDocument(document).toJson());
+    }
+
+    fillUp(m_home.path());
+    const QMap<QString, QByteArray> before = snapshot(m_home.path());
+    const QList<QStringList> commands = {
+        {QStringLiteral("unstar"), note.id},
+        {QStringLiteral("edit"), note.id, QStringLiteral("--title"), QStringLiteral("新标题")},
+        {QStringLiteral("move"), note.id, QStringLiteral("work")},
+        {QStringLiteral("trash"), note.id},
+        {QStringLiteral("project"), QStringLiteral("create"), QStringLiteral("Other")},
+        {QStringLiteral("project"), QStringLiteral("rename"), projectID, QStringLiteral("Renamed")},
+        {QStringLiteral("config"), QStringLiteral("apply"), edit},
+        {QStringLiteral("export"), note.id, QStringLiteral("--summary"), QStringLiteral("-o"), m_home.filePath(QStringLiteral("minutes.md"))},
+    };
+    for (const QStringList &command : commands) {
+        SCOPED_TRACE(command.join(QLatin1Char(' ')).toStdString());
+        const CliResult result = run(command);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.errText().contains(QStringLiteral("磁盘空间不足"))) << result.errText().toStdString();
+        EXPECT_EQ(snapshot(m_home.path()), before);
+    }
+    // A result sent to standard output, where that is a file on the full disk.
+    QProcess exporting;
+    exporting.setStandardOutputFile(m_home.filePath(QStringLiteral("out.txt")));
+    start(exporting, {QStringLiteral("export"), note.id, QStringLiteral("--transcript")});
+    ASSERT_TRUE(exporting.waitForFinished(180000));
+    EXPECT_EQ(exporting.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(exporting.readAllStandardError()).contains(QStringLiteral("磁盘空间不足")));
+    ASSERT_TRUE(QFile::remove(m_home.filePath(QStringLiteral("out.txt"))));
+
+    ASSERT_TRUE(QFile::remove(m_home.filePath(QStringLiteral("filler"))));
+    EXPECT_EQ(run({QStringLiteral("edit"), note.id, QStringLiteral("--title"), QStringLiteral("新标题")}).status, 0);
+    EXPECT_EQ(storedNote(note.id).value(QStringLiteral("title")).toString(), QStringLiteral("新标题"));
+    EXPECT_TRUE(storedNote(note.id).value(QStringLiteral("starred")).toBool());
+    ::umount2(QFile::encodeName(m_home.path()).constData(), MNT_DETACH);
+}
+
+// The bash completion, sourced into a real bash and driven the way bash drives it, against the
+// built program and notes in the home library.
+TEST_F(CliTest, BashCompletionOffersCommandsOptionsAndNoteIds)
+{
+    Recording live;
+    live.title = QStringLiteral("Live");
+    live = writeNote(homeLibrary(), live, false);
+    Recording trashed;
+    trashed.title = QStringLiteral("Trashed");
+    trashed.deletedAt = QStringLiteral("2026-03-02T08:00:00Z");
+    trashed = writeNote(homeLibrary(), trashed, false);
+
+    const QString program = QStringLiteral(HUSHNOTE_BIN_DIR "/hushnote-cli");
+    // Each line of input is one command line being completed at its last word.
+    const QStringList lines = {QStringLiteral("pro"), QStringLiteral("show ''"), QStringLiteral("restore ''"),
+                               QStringLiteral("key ''"), QStringLiteral("export X --f"),
+                               QStringLiteral("export X --format ''"), QStringLiteral("help mod")};
+    QString script = QStringLiteral("source '" HUSHNOTE_SOURCE_DIR "/resources/completion/hushnote-cli'\n"
+                                    "offer() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMPREPLY=();"
+                                    " _hushnote_cli; printf '%s\\n' \"${COMPREPLY[@]}\" | sort | paste -sd ' '; }\n");
+    for (const QString &line : lines)
+        script += QStringLiteral("offer '%1' %2\n").arg(program, line);
+    QProcess bash;
+    bash.setProcessEnvironment(environment());
+    bash.start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+    ASSERT_TRUE(bash.waitForFinished(180000));
+    ASSERT_EQ(bash.exitCode(), 0) << bash.readAllStandardError().toStdString();
+    const QStringList offered = QString::fromUtf8(bash.readAllStandardOutput()).split(QLatin1Char('\n'));
+    ASSERT_GE(offered.size(), lines.size());
+    EXPECT_EQ(offered[0], QStringLiteral("project projects"));
+    EXPECT_EQ(offered[1], live.id);
+    EXPECT_EQ(offered[2], trashed.id);
+    EXPECT_EQ(offered[3], QStringLiteral("check remove set"));
+    EXPECT_EQ(offered[4], QStringLiteral("--format"));
+    EXPECT_EQ(offered[5], QStringLiteral("md srt txt vtt"));
+    EXPECT_EQ(offered[6], QStringLiteral("model"));
+}

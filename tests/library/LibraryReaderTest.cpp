@@ -50,6 +50,10 @@ TEST_F(LibraryReaderTest, RecordingsFolderAndRootReadTheSameLibrary)
     writeBytes(root + QStringLiteral("/projects.json"), R"([{"id":"p","name":"客户"}])");
     const LibrarySnapshot fromRoot = LibraryReader::read(root, true, true);
     ASSERT_EQ(fromRoot.recordings.size(), 1u);
+    // A read told to stop before it begins reads no note and ends with Cancelled.
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_THROW(LibraryReader::read(root, true, true, stop.get_token()), Cancelled);
     EXPECT_EQ(fromRoot.projects.size(), 1u);
     EXPECT_EQ(LibraryReader::read(root + QStringLiteral("/recordings"), true, true), fromRoot);
     EXPECT_EQ(LibraryReader::read(root + QStringLiteral("/recordings/"), true, true), fromRoot);

@@ -3,6 +3,8 @@
 #include "support/TaskRunner.h"
 #include "library/NativeLibrary.h"
 #include "platform/Errors.h"
+#include "platform/FileUtil.h"
+#include "platform/Localization.h"
 
 #include <QTemporaryDir>
 
@@ -157,4 +159,58 @@ TEST_F(NativeLibraryTest, OperationsRunInTheOrderCalled)
     const LibrarySnapshot snapshot = runTask(library.loadHome());
     ASSERT_EQ(snapshot.recordings.size(), 1u);
     EXPECT_EQ(snapshot.recordings[0].title, QStringLiteral("19"));
+}
+
+// A save that fails at any step, for example on a disk that fills up while it writes, changes
+// neither the note nor its backup; only a failed rename of the note itself, after the backup took
+// the previous version, leaves the backup holding that version (which is still the note's).
+TEST_F(NativeLibraryTest, FailedSaveKeepsTheNoteAndItsBackup)
+{
+    Recording recording = note(newID());
+    const QString folder = putNote(root, recording);
+    const QString file = folder + QStringLiteral("/record.json");
+    recording.title = QStringLiteral("第二版");
+    save(recording);
+    const QByteArray note = readBytes(file);
+    const QByteArray backup = readBytes(file + QStringLiteral(".backup"));
+    ASSERT_NE(note, backup);
+
+    struct Case {
+        FileUtil::WriteStep step;
+        int nth;
+        bool backupTakesTheNote;
+    };
+    const Case cases[] = {{FileUtil::WriteStep::Open, 1, false},  {FileUtil::WriteStep::Open, 2, false},
+                          {FileUtil::WriteStep::Write, 1, false}, {FileUtil::WriteStep::Write, 2, false},
+                          {FileUtil::WriteStep::Sync, 1, false},  {FileUtil::WriteStep::Sync, 2, false},
+                          {FileUtil::WriteStep::Rename, 1, false}, {FileUtil::WriteStep::Rename, 2, true}};
+    recording.title = QStringLiteral("第三版");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "step " << int(c.step) << " call " << c.nth);
+        FileUtil::failNext(c.step, c.nth, ENOSPC);
+        try {
+            save(recording);
+            ADD_FAILURE() << "a failed save was reported as saved";
+        } catch (const SystemError &error) {
+            EXPECT_TRUE(error.description().contains(folder)) << error.description().toStdString();
+            EXPECT_TRUE(error.description().contains(L(QStringLiteral("磁盘空间不足"))));
+        }
+        FileUtil::clearInjectedFaults();
+        EXPECT_EQ(readBytes(file), note);
+        EXPECT_EQ(readBytes(file + QStringLiteral(".backup")), c.backupTakesTheNote ? note : backup);
+        writeBytes(file + QStringLiteral(".backup"), backup);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3); // audio, note, backup
+    }
+
+    // The folder could not be synced after the rename: the new version is on disk, the save says
+    // it is not yet safe, and the store reads the note again on its next look instead of trusting
+    // what it knew.
+    runTask(library.loadHome());
+    FileUtil::failNext(FileUtil::WriteStep::SyncFolder, 1, EIO, 2);
+    EXPECT_THROW(save(recording), FileUtil::NotDurable);
+    FileUtil::clearInjectedFaults();
+    EXPECT_EQ(RecordCodec::decodeRecording(readBytes(file)).title, QStringLiteral("第三版"));
+    const LibraryChanges changes = runTask(library.changes());
+    ASSERT_EQ(changes.notes.size(), 1u);
+    EXPECT_EQ(changes.notes[0].title, QStringLiteral("第三版"));
 }

@@ -68,3 +68,31 @@ TEST(SearchTextTest, ContainsFindsEveryPlacement)
     for (const char *needle : {"speaker", "议x", "oobr", "foobarbaz会议!"})
         EXPECT_FALSE(SearchText::contains(text, QString::fromUtf8(needle))) << needle;
 }
+
+// What a view marks is what the search matched: every text the search finds shows at least one
+// mark, over the letters that made the match.
+TEST(SearchTextTest, MatchesMarkWhatTheSearchFound)
+{
+    using Span = SearchText::Span;
+    const auto marks = [](const QString &text, const char *query) {
+        return SearchText::matches(text, SearchText::fold(QString::fromUtf8(query)));
+    };
+    EXPECT_EQ(marks(QStringLiteral("Die Straße ist lang"), "STRASSE"), std::vector<Span>({{4, 6}}));
+    // Part of a letter that folds to two marks the letter, once.
+    EXPECT_EQ(marks(QStringLiteral("Straße"), "ss"), std::vector<Span>({{4, 1}}));
+    EXPECT_EQ(marks(QStringLiteral("ß"), "s"), std::vector<Span>({{0, 1}}));
+    EXPECT_EQ(marks(QStringLiteral("Aa aA a"), "AA"), std::vector<Span>({{0, 2}, {3, 2}}));
+    EXPECT_EQ(marks(QStringLiteral("今天开会，开会"), "开会"), std::vector<Span>({{2, 2}, {5, 2}}));
+    // A letter outside the basic plane (Deseret capital and small long I) is two code units.
+    EXPECT_EQ(marks(QString::fromUtf8("a\xF0\x90\x90\x80" "b"), "\xF0\x90\x90\xA8" "B"), std::vector<Span>({{1, 3}}));
+    EXPECT_TRUE(marks(QStringLiteral("Straße"), "").empty());
+    EXPECT_TRUE(marks(QStringLiteral("Strasze"), "straße").empty());
+
+    for (const char *text : {"ΣΊΣΥΦΟΣ", "ǅemal", "ﬁnance", "İstanbul", "ŉ"}) {
+        const QString haystack = QString::fromUtf8(text);
+        const QString folded = SearchText::fold(haystack);
+        EXPECT_FALSE(SearchText::matches(haystack, folded).empty()) << text;
+        EXPECT_TRUE(SearchText::contains(folded, folded.mid(1))) << text;
+        EXPECT_FALSE(SearchText::matches(haystack, folded.mid(1)).empty()) << text;
+    }
+}

@@ -134,10 +134,15 @@ TEST(HttpSessionTest, SilenceOrATrickleIsATimeOut)
     quick.timeout = 200ms;
     expectTimeOut(patientSession, quick);
 
-    // A body arriving a few bytes at a time keeps the idle timer alive; only the overall limit ends it.
-    server.enqueue("/slow", CannedResponse::stallMidBody(std::string(1000, 'x'), 10));
-    HttpSession trickled(limits(60s, 400ms));
-    expectTimeOut(trickled, get(server.origin() + "/slow"));
+    // A body arriving a byte at a time keeps the idle timer alive: it arrives whole, though it
+    // takes longer than the idle limit (150 pauses of 10 ms against 1 s)...
+    server.enqueue("/slow", CannedResponse::trickle(std::string(150, 'x'), 10ms));
+    HttpSession trickled(limits(1s));
+    EXPECT_EQ(runTask(trickled.send(get(server.origin() + "/slow"), {})).body, QByteArray(150, 'x'));
+    // ...and only the overall limit ends it.
+    server.enqueue("/slower", CannedResponse::trickle(std::string(150, 'x'), 10ms));
+    HttpSession limited(limits(1s, 400ms));
+    expectTimeOut(limited, get(server.origin() + "/slower"));
 }
 
 TEST(HttpSessionTest, AStopEndsTheRequestFromThisThreadOrAnother)

@@ -2,13 +2,13 @@
 
 // A whole Workspace on a temporary home library with injected engines, for the processing job tests.
 
-#include "library/LibraryReader.h"
 #include "library/LibraryFixture.h"
+#include "library/LibraryReader.h"
 #include "library/NativeLibrary.h"
-#include "processing/SummaryPreferences.h"
 #include "services/ModelClient.h"
 #include "services/ModelConfiguration.h"
 #include "services/OllamaClient.h"
+#include "services/SummaryPreferences.h"
 #include "support/AudioFixtures.h"
 #include "support/TaskRunner.h"
 #include "support/WorkspacePrompts.h"

@@ -1,5 +1,6 @@
 #include "processing/JobFixture.h"
 
+#include "platform/FileUtil.h"
 #include "platform/Localization.h"
 #include "platform/Preferences.h"
 #include "services/LocalTranscriber.h"
@@ -11,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QThreadPool>
 
 using JobTest::Fixture;
 
@@ -347,6 +349,38 @@ TEST(JobTranscription, FailedSavesAreReportedAndTheWorkspaceKeepsTheLastSavedNot
     EXPECT_EQ(f.onDisk(note.id).status, QStringLiteral("transcribing"));
 }
 
+// The disk fills up during chunk 2: the job stops there with the disk's message, transcribes
+// nothing more into memory it cannot keep, and the note and its backup stay as chunk 1 left them.
+TEST(JobTranscription, AFullDiskStopsTheJobAtTheChunkItCouldNotSave)
+{
+    Fixture f;
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 190, 8000, 1));
+    const QString file = f.library->noteFolder(note.id) + QStringLiteral("/record.json");
+    QByteArray afterChunk1;
+    f.onChunk = [&](int call) {
+        if (call == 2) {
+            afterChunk1 = LibraryFixture::readBytes(file);
+            FileUtil::failNext(FileUtil::WriteStep::Write, 1, ENOSPC, 1000);
+        }
+    };
+    f.runJob(false);
+    FileUtil::clearInjectedFaults();
+    EXPECT_EQ(f.wavSizes.size(), 2u);
+    ASSERT_TRUE(f.workspace->error());
+    EXPECT_TRUE(f.workspace->error()->contains(file));
+    EXPECT_TRUE(f.workspace->error()->contains(QStringLiteral("磁盘空间不足")));
+    EXPECT_EQ(LibraryFixture::readBytes(file), afterChunk1);
+    EXPECT_EQ(f.onDisk(note.id).completedChunks, 1);
+    EXPECT_EQ(f.workspace->selectedRecord()->completedChunks, 1);
+
+    // With room again, the same job resumes at chunk 2.
+    f.onChunk = nullptr;
+    f.runJob(false);
+    EXPECT_FALSE(f.workspace->error());
+    EXPECT_EQ(f.onDisk(note.id).completedChunks, 4);
+    EXPECT_EQ(f.onDisk(note.id).segments.size(), 4u);
+}
+
 TEST(JobTranscription, AWorkspaceClosedDuringAJobLeavesAResumableNote)
 {
     Fixture f;
@@ -357,9 +391,12 @@ TEST(JobTranscription, AWorkspaceClosedDuringAJobLeavesAResumableNote)
     };
     f.workspace->startJob(false, SummaryPreferences());
     EXPECT_TRUE(TestSupport::waitUntil([&] { return !f.workspace; }));
-    // Let any late work of the job run: it must not touch the closed Workspace.
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // Let the job's late work run before looking (it must not touch the closed Workspace): its
+    // background steps end, their results come back, and any save they led to is queued on the
+    // store's one executor ahead of this read.
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    TestSupport::runTask(f.library->loadHome());
     const Recording stored = f.onDisk(note.id);
     EXPECT_EQ(stored.completedChunks, 1);
     EXPECT_EQ(stored.segments.size(), 1u);

@@ -222,7 +222,10 @@ TEST_F(LocalTranscriberTest, KillsAnEngineThatRunsTooLongOrIsCancelled)
     const QString engine = fakeEngine("echo $$ > '" + QFile::encodeName(pidFile) + "'; exec sleep 1000");
     auto readPid = [&] { return ServicesTest::readAll(pidFile); };
 
-    EXPECT_EQ(failureOf([&] { transcribe(engine, {}, 300ms); }), QStringLiteral("本地转写超时，请尝试较小的模型。"));
+    // Time enough for the engine to start and say who it is: only then does its absence afterwards
+    // show that it was killed.
+    EXPECT_EQ(failureOf([&] { transcribe(engine, {}, 2s); }), QStringLiteral("本地转写超时，请尝试较小的模型。"));
+    ASSERT_FALSE(readPid().isEmpty()) << "the engine never started";
     EXPECT_FALSE(processExists(readPid()));
     EXPECT_TRUE(workFolders().isEmpty());
 

@@ -1,7 +1,7 @@
 #include "services/OllamaClient.h"
 
-#include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
+#include "services/SummaryPreferences.h"
 #include "support/FakeOllamaServer.h"
 #include "support/ServicesTestHelpers.h"
 #include "support/TaskRunner.h"

@@ -348,6 +348,7 @@ TEST_F(WhisperModelsTest, DownloadStateRunsOneDownloadOrCheckAtATime)
     EXPECT_EQ(state.message(), QStringLiteral("正在下载并校验模型…"));
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
     EXPECT_EQ(state.message(), QStringLiteral("模型已就绪。"));
+    EXPECT_FALSE(state.failed());
     EXPECT_EQ(state.readyID(), QStringLiteral("test"));
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back(), m_body.size());
@@ -361,6 +362,7 @@ TEST_F(WhisperModelsTest, DownloadStateRunsOneDownloadOrCheckAtATime)
     state.cancel();
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
     EXPECT_EQ(state.message(), QStringLiteral("已取消下载或检测。"));
+    EXPECT_FALSE(state.failed()) << "a cancel is not a failure";
     EXPECT_FALSE(state.readyID());
     EXPECT_EQ(readAll(installed()), m_body);
 
@@ -368,6 +370,7 @@ TEST_F(WhisperModelsTest, DownloadStateRunsOneDownloadOrCheckAtATime)
     state.run(QStringLiteral("medium"), true);
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !state.busy(); }));
     EXPECT_EQ(state.message(), unknownModel);
+    EXPECT_TRUE(state.failed());
     EXPECT_EQ(m_hub.requestCount(), 2u);
 }
 

@@ -122,6 +122,14 @@ CannedResponse CannedResponse::closeMidBody(std::string body, std::size_t sentBe
     return response;
 }
 
+CannedResponse CannedResponse::trickle(std::string body, std::chrono::milliseconds pause)
+{
+    CannedResponse response = raw(std::move(body));
+    response.delivery = Delivery::Trickle;
+    response.pause = pause;
+    return response;
+}
+
 FakeHttpServer::FakeHttpServer()
     : m_server(std::make_unique<httplib::Server>())
 {
@@ -250,6 +258,15 @@ void FakeHttpServer::respond(const CannedResponse &answer, void *target)
                 sink.done();
             return true;
         });
+        return;
+    }
+    if (answer.delivery == CannedResponse::Delivery::Trickle) {
+        auto body = std::make_shared<std::string>(answer.body);
+        response.set_content_provider(body->size(), answer.contentType,
+                                      [body, pause = answer.pause](std::size_t offset, std::size_t, httplib::DataSink &sink) {
+                                          std::this_thread::sleep_for(pause);
+                                          return sink.write(body->data() + offset, 1);
+                                      });
         return;
     }
     // A declared length longer than what is sent: the client sees a body that stops short.

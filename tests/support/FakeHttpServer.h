@@ -5,6 +5,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -49,6 +50,7 @@ struct CannedResponse {
         CloseMidBody, // send the head and `sentBeforeFault` body bytes, then close the connection
         HeldThenComplete, // send nothing until released, then the whole answer
         Chunked,      // the whole body in chunked encoding, so a Range header is not honoured
+        Trickle,      // the whole body one byte at a time, `pause` apart
     };
 
     int status = 200;
@@ -57,6 +59,7 @@ struct CannedResponse {
     std::vector<std::pair<std::string, std::string>> headers;
     Delivery delivery = Delivery::Complete;
     std::size_t sentBeforeFault = 0;
+    std::chrono::milliseconds pause{0};
 
     static CannedResponse json(const QJsonValue &value, int status = 200);
     static CannedResponse raw(std::string body, int status = 200,
@@ -67,6 +70,7 @@ struct CannedResponse {
     static CannedResponse heldUntilReleased(CannedResponse answer);
     static CannedResponse stallMidBody(std::string body, std::size_t sentBeforeFault);
     static CannedResponse closeMidBody(std::string body, std::size_t sentBeforeFault);
+    static CannedResponse trickle(std::string body, std::chrono::milliseconds pause);
 };
 
 // A small HTTP server on 127.0.0.1 (a free port) that runs on its own threads, records every

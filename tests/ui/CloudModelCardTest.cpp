@@ -136,9 +136,9 @@ TEST_F(CloudModelCardTest, ChecksUseTheStoredKeyAndOnlyTheLatestAnswerCounts)
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !card.checking(); }));
     EXPECT_EQ(card.message(), QStringLiteral("API 已连接，所选模型在列表中。"));
     // The first check now fails; its late answer must not replace the second one's.
+    EXPECT_EQ(card.checksUnderWay(), 1);
     server.releaseHeld();
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return server.heldCount() == 0; }));
-    QTest::qWait(100);
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return card.checksUnderWay() == 0; }));
     EXPECT_EQ(card.message(), QStringLiteral("API 已连接，所选模型在列表中。"));
     EXPECT_FALSE(card.failed());
 

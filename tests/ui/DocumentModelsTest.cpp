@@ -24,24 +24,52 @@ Segment seg(const QString &id, double start, double end, const QString &speaker 
     return Segment{id, start, end, text, speaker};
 }
 
-TEST(SummaryParagraphsTest, SplitsAtBlankLinesAndKeepsMarkdownInline)
+TEST(SummaryParagraphsTest, SplitsAtBlankLinesWithHeadingsAsPlainText)
 {
     using P = SummaryParagraphs::Paragraph;
     const struct {
         QString summary;
         QList<P> paragraphs;
     } cases[] = {
-        {QStringLiteral("one\nline *two*"), {P{false, QStringLiteral("one\\\nline *two*")}}},
+        {QStringLiteral("one\nline *two*"), {P{false, QStringLiteral("one<br/>line <i>two</i>")}}},
         {QStringLiteral("## Plan\n\nbody\r\n\r\n\n\n#x"),
          {P{true, QStringLiteral("Plan")}, P{false, QStringLiteral("body")}, P{true, QStringLiteral("x")}}},
-        // Block syntax shows as typed: bullets, numbers, quotes, rules, headings inside a paragraph.
-        {QStringLiteral("- ship\n2. then\n> quote\n---\n  # not\n**bold** and *em*"),
-         {P{false, QStringLiteral("\\- ship\\\n2\\. then\\\n\\> quote\\\n\\---\\\n&#160;&#160;\\# not\\\n**bold** and *em*")}}},
+        {QStringLiteral("## <b>Plan</b>"), {P{true, QStringLiteral("<b>Plan</b>")}}},
         {QStringLiteral("text\n"), {P{false, QStringLiteral("text")}}},
         {QString(), {}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(SummaryParagraphs::split(c.summary), c.paragraphs) << c.summary.toStdString();
+}
+
+// The summary is often a model's words, which the recording itself may have steered: only the
+// inline emphasis the reader knows becomes markup, and everything else reaches the view escaped.
+TEST(SummaryParagraphsTest, OnlyKnownInlineMarkupTakesEffect)
+{
+    const struct {
+        const char *markdown;
+        const char *html;
+    } cases[] = {
+        {"**bold** and *em* and _em_ and `a<b>`", "<b>bold</b> and <i>em</i> and <i>em</i> and <code>a&lt;b&gt;</code>"},
+        {"***both*** **a *b* c**", "<b><i>both</i></b> <b>a <i>b</i> c</b>"},
+        {"<img src=\"http://127.0.0.1:8765/t.png\"><b>x</b>",
+         "&lt;img src=&quot;http://127.0.0.1:8765/t.png&quot;&gt;&lt;b&gt;x&lt;/b&gt;"},
+        {"![x](http://127.0.0.1:8765/s.png) after", "![x](http://127.0.0.1:8765/s.png) after"},
+        {"![x][logo] and ![y]", "![x][logo] and ![y]"},
+        {"[the site](http://a.example/?q=secret) and [**b**](x)", "the site and <b>b</b>"},
+        {"<http://a.example/?q=1> <a@b.example>", "&lt;http://a.example/?q=1&gt; &lt;a@b.example&gt;"},
+        {"&lt; &amp; \"q\"", "&amp;lt; &amp;amp; &quot;q&quot;"},
+        // Not emphasis: unclosed marks, marks before a space, underscores inside words, escapes.
+        {"**open and 2 * 3 * 4", "**open and 2 * 3 * 4"},
+        {"snake_case_name \\*not\\*", "snake_case_name *not*"},
+        {"`**not bold**` ``a`b``", "<code>**not bold**</code> <code>a`b</code>"},
+        // Block syntax shows as typed; indents and runs of spaces keep their width.
+        {"- ship\n2. then\n> quote\n  # not\n\tx  y", "- ship<br/>2. then<br/>&gt; quote<br/>&#160;&#160;# not<br/>"
+                                                  "&#160;&#160;&#160;&#160;x &#160;y"},
+        {"\n\n  lead\n\n", "&#160;&#160;lead"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(SummaryParagraphs::inlineHtml(QString::fromUtf8(c.markdown)), QString::fromUtf8(c.html)) << c.markdown;
 }
 
 TEST(SegmentListModelTest, PlaybackChangesOnlyTheOldAndNewActiveRows)

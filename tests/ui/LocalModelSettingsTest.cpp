@@ -60,6 +60,19 @@ TEST_F(LocalModelSettingsTest, UsingAWhisperModelNeedsItsVerifiedFile)
     Q_EMIT AppEvents::instance().configurationApplied();
     EXPECT_EQ(settings.modelIndex(), 0);
     EXPECT_TRUE(settings.message().isEmpty());
+
+    // The download state's outcome is drawn as it is: a failed check in the failure colour, a
+    // passing one not.
+    settings.setModelIndex(1);
+    settings.checkModel();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !downloads.busy(); }));
+    EXPECT_FALSE(settings.message().isEmpty());
+    EXPECT_TRUE(settings.failed()) << settings.message().toStdString();
+    settings.setModelIndex(0);
+    settings.checkModel();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !downloads.busy(); }));
+    EXPECT_EQ(settings.message(), QStringLiteral("模型已就绪。"));
+    EXPECT_FALSE(settings.failed());
 }
 
 TEST_F(LocalModelSettingsTest, LanguageAndThreadsAreSavedAndAFileTheEngineCannotLoadIsRefused)

@@ -4,7 +4,7 @@
 #include "ProcessingModel.h"
 #include "platform/Preferences.h"
 #include "services/ModelConfiguration.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 // The popover's rules on notes read from a real library: what each card offers for a note in each
 // state, and the per-run template choice that never reaches the stored default.
@@ -58,7 +58,7 @@ TEST_F(ProcessingModelTest, CardsFollowTheSelectedNote)
     EXPECT_FALSE(model.running());
 }
 
-TEST_F(ProcessingModelTest, TemplateChoiceLastsOneNoteAndNeverChangesTheDefault)
+TEST_F(ProcessingModelTest, TemplateChoiceLastsOneOpeningForOneNoteAndNeverChangesTheDefault)
 {
     SummaryPreferences stored;
     stored.templateID = QStringLiteral("interview");
@@ -85,6 +85,13 @@ TEST_F(ProcessingModelTest, TemplateChoiceLastsOneNoteAndNeverChangesTheDefault)
     workspace->setSelectedID(second);
     EXPECT_EQ(model.templateIndex(), interview);
     EXPECT_EQ(model.generationPreferences(), SummaryPreferences::load());
+
+    // Nor does it outlive the popover: opened again on the same note, it starts from the default.
+    model.setTemplateIndex(weekly);
+    model.reload(); // a settings change while the popover is open keeps the choice
+    EXPECT_EQ(model.templateIndex(), weekly);
+    model.open();
+    EXPECT_EQ(model.templateIndex(), interview);
 }
 
 // A job that ends while another window has the focus is announced with the note's title and its

@@ -3,7 +3,7 @@
 #include "TemplateSettings.h"
 #include "platform/AppEvents.h"
 #include "platform/Preferences.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 #include "services/SystemConfiguration.h"
 #include "support/ServicesTestHelpers.h"
 
@@ -56,6 +56,48 @@ TEST_F(SummarySettingsTest, PersonalisationSaveMergesTheTemplateScreensChanges)
     editor.revert();
     EXPECT_TRUE(editor.focus().isEmpty());
     EXPECT_TRUE(editor.message().isEmpty());
+}
+
+// Stored preferences that fail validation (a text over its limit, written by another version or
+// by hand) are never replaced by defaults: each screen refuses with the reason and keeps them.
+TEST_F(SummarySettingsTest, StoredPreferencesThatFailValidationAreKeptNotOverwritten)
+{
+    SummaryPreferences personal;
+    personal.enabled = true;
+    personal.background = QString(1001, QChar(u'字'));
+    personal.focus = QStringLiteral("预算");
+    preferences.setData(SummaryPreferences::preferencesKey, personal.encoded());
+    const QByteArray stored = *preferences.data(SummaryPreferences::preferencesKey);
+    const QString tooLong = QStringLiteral("个人背景和关注重点各最多 1000 字，自定义要求最多 2000 字。");
+
+    TemplateSettings templates(preferences);
+    templates.setDefault(QStringLiteral("weekly"));
+    EXPECT_EQ(templates.error(), tooLong);
+    PromptEditor prompts(preferences);
+    prompts.setTemplateID(QStringLiteral("weekly"));
+    prompts.setPrompt(QStringLiteral("只列出决定。"));
+    EXPECT_FALSE(prompts.save());
+    EXPECT_EQ(prompts.error(), tooLong);
+    EXPECT_EQ(*preferences.data(SummaryPreferences::preferencesKey), stored);
+
+    // The personalisation screen shows the stored texts, so the person can shorten them.
+    PreferencesEditor editor(preferences);
+    EXPECT_EQ(editor.focus(), QStringLiteral("预算"));
+    EXPECT_TRUE(editor.backgroundOver());
+    editor.setFocus(QStringLiteral("进度"));
+    editor.save();
+    EXPECT_EQ(editor.error(), tooLong);
+    EXPECT_EQ(*preferences.data(SummaryPreferences::preferencesKey), stored);
+    editor.setBackground(QStringLiteral("产品研究"));
+    editor.save();
+    EXPECT_TRUE(editor.error().isEmpty());
+    EXPECT_EQ(SummaryPreferences::load(preferences).focus, QStringLiteral("进度"));
+
+    // Stored bytes that do not decode at all are kept too.
+    preferences.setData(SummaryPreferences::preferencesKey, QByteArrayLiteral("{\"templateID\": 7"));
+    templates.setDefault(QStringLiteral("weekly"));
+    EXPECT_FALSE(templates.error().isEmpty());
+    EXPECT_EQ(*preferences.data(SummaryPreferences::preferencesKey), QByteArrayLiteral("{\"templateID\": 7"));
 }
 
 TEST_F(SummarySettingsTest, PromptEditorShowsTheReplacementAndRestoringRemovesIt)

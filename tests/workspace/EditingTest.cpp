@@ -1,5 +1,12 @@
 #include "WorkspaceFixture.h"
 
+#include "../processing/JobFixture.h"
+
+#include <QCoroTimer>
+#include "platform/FileUtil.h"
+
+#include <functional>
+
 using TestSupport::runTask;
 
 namespace {
@@ -228,4 +235,102 @@ TEST_F(EditingTest, OrganizingWritesTheChangeAndKeepsASensibleSelection)
     EXPECT_FALSE(inMemory(idB).starred.value_or(false));
 }
 
+// A running job leaves the rest of the library to the person: notes are starred, moved, trashed
+// and imported meanwhile, and the job's own note keeps those changes. Only what the job itself
+// writes waits: its note's text and its trip to the trash.
+TEST(EditingDuringAJob, OrganizingGoesOnWhileTheJobsNoteStaysLiveAndUnedited)
+{
+    JobTest::Fixture f;
+    const Recording other = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 5, 8000, 1));
+    const Recording busy = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 130, 8000, 1));
+    bool held = true;
+    int calls = 0;
+    f.transcribe = [&](QByteArray, QString, std::stop_token) -> QCoro::Task<QString> {
+        ++calls;
+        while (held)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
+        co_return QStringLiteral("chunk %1").arg(calls);
+    };
+    Workspace &ws = *f.workspace;
+    const auto settle = [&] { EXPECT_TRUE(TestSupport::waitUntil([&] { return !ws.loading(); })); };
+    ws.startJob(false, SummaryPreferences());
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return calls == 1; }));
+    ASSERT_EQ(ws.jobID(), busy.id);
+    EXPECT_TRUE(ws.canOrganize());
+
+    ws.organize(busy.id, OrganizeChange::toggleStar());
+    settle();
+    ws.createProject(QStringLiteral("Work"));
+    settle();
+    ASSERT_EQ(ws.projects().size(), 1u);
+    ws.organize(busy.id, OrganizeChange::moveToProject(ws.projects()[0].id));
+    settle();
+    ws.organize(other.id, OrganizeChange::trash());
+    settle();
+    EXPECT_TRUE(f.onDisk(other.id).deletedAt);
+
+    ws.organize(busy.id, OrganizeChange::trash());
+    EXPECT_FALSE(ws.loading()) << "the job's note is not sent to the trash";
+    Recording retitled = busy;
+    retitled.title = QStringLiteral("Renamed");
+    EXPECT_EQ(LibraryFixture::failureOf([&] { TestSupport::runTask(ws.saveEdits(retitled)); }),
+              QStringLiteral("当前记录无法编辑。"));
+
+    ws.importAudio(AudioFixtures::tone(QStringLiteral("wav"), 3, 8000, 1));
+    settle();
+    EXPECT_FALSE(ws.error());
+    EXPECT_EQ(ws.records().size(), 3u);
+    EXPECT_EQ(ws.jobID(), busy.id) << "the import left the job running";
+
+    held = false;
+    f.waitForJobEnd();
+    const Recording done = f.onDisk(busy.id);
+    EXPECT_EQ(done.status, QStringLiteral("transcribed"));
+    EXPECT_EQ(done.segments.size(), 3u);
+    EXPECT_EQ(done.title, busy.title);
+    EXPECT_FALSE(done.deletedAt);
+    EXPECT_EQ(done.starred, true) << "the job's saves kept the star given meanwhile";
+    EXPECT_EQ(done.folderId, ws.projects()[0].id);
+    EXPECT_FALSE(ws.error());
+}
+
 } // namespace
+
+// With the disk full, every change fails with the disk's reason for the window's alert, the note
+// stays listed as it was, and nothing on disk changes.
+TEST_F(EditingTest, OnAFullDiskChangesShowTheReasonAndKeepEveryNote)
+{
+    const QByteArray noteBytes = LibraryFixture::readBytes(root + QStringLiteral("/recordings/") + idA + QStringLiteral("/record.json"));
+    const QByteArray projectBytes = LibraryFixture::readBytes(root + QStringLiteral("/projects.json"));
+    const QList<std::function<void()>> changes = {
+        [&] { workspace->organize(idA, OrganizeChange::toggleStar()); },
+        [&] { workspace->organize(idA, OrganizeChange::trash()); },
+        [&] { workspace->organize(idA, OrganizeChange::moveToProject(QStringLiteral("P-1"))); },
+        [&] { workspace->createProject(QStringLiteral("other")); },
+    };
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(i);
+        workspace->setError(std::nullopt);
+        FileUtil::failNext(FileUtil::WriteStep::Write, 1, ENOSPC, 1000);
+        changes[i]();
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return workspace->error().has_value(); }));
+        settle();
+        FileUtil::clearInjectedFaults();
+        EXPECT_TRUE(workspace->error()->contains(QStringLiteral("磁盘空间不足"))) << workspace->error()->toStdString();
+        EXPECT_EQ(workspace->records().size(), 3u);
+        EXPECT_EQ(workspace->filtered().size(), 3u);
+        EXPECT_EQ(inMemory(idA).title, QStringLiteral("Note 0A"));
+        EXPECT_FALSE(inMemory(idA).deletedAt);
+        EXPECT_EQ(LibraryFixture::readBytes(root + QStringLiteral("/recordings/") + idA + QStringLiteral("/record.json")), noteBytes);
+        EXPECT_EQ(LibraryFixture::readBytes(root + QStringLiteral("/projects.json")), projectBytes);
+    }
+
+    // The editor's save reports to its sheet, which keeps the draft.
+    Recording edited = inMemory(idA);
+    edited.title = QStringLiteral("新标题");
+    FileUtil::failNext(FileUtil::WriteStep::Write, 1, ENOSPC, 1000);
+    EXPECT_EQ(failureOf(edited), QStringLiteral("SystemError"));
+    FileUtil::clearInjectedFaults();
+    EXPECT_EQ(inMemory(idA).title, QStringLiteral("Note 0A"));
+    EXPECT_EQ(LibraryFixture::readBytes(root + QStringLiteral("/recordings/") + idA + QStringLiteral("/record.json")), noteBytes);
+}

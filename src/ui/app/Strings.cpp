@@ -1,6 +1,7 @@
 #include "Strings.h"
 
 #include "platform/Localization.h"
+#include "platform/Errors.h"
 #include "platform/Preferences.h"
 #include "processing/JobMessages.h"
 
@@ -32,11 +33,25 @@ Strings *Strings::create(QQmlEngine *, QJSEngine *)
 void Strings::setLanguage(const QString &raw)
 {
     const QString language = AppLanguages::rawValue(AppLanguages::fromRawValue(raw));
-    Preferences::shared().setString(languageKey, language);
+    try {
+        Preferences::shared().setString(languageKey, language);
+    } catch (...) {
+        setSaveError(describeCurrentError());
+        return;
+    }
+    setSaveError({});
     if (language == m_language)
         return;
     m_language = language;
     Q_EMIT languageChanged();
+}
+
+void Strings::setSaveError(const QString &error)
+{
+    if (error == m_saveError)
+        return;
+    m_saveError = error;
+    Q_EMIT saveErrorChanged();
 }
 
 QString Strings::fontFamily() const

@@ -16,6 +16,8 @@ class Strings final : public QObject {
     Q_PROPERTY(QString language READ language NOTIFY languageChanged)
     Q_PROPERTY(QString fontFamily READ fontFamily NOTIFY languageChanged)
     Q_PROPERTY(QString monoFamily READ monoFamily NOTIFY languageChanged)
+    // Why the last language choice could not be stored (the language then stays as it was).
+    Q_PROPERTY(QString saveError READ saveError NOTIFY saveErrorChanged)
 
 public:
     static Strings &instance();
@@ -26,7 +28,9 @@ public:
     // forms, and punctuation centred in the square as readers there expect), else the Simplified.
     QString fontFamily() const;
     QString monoFamily() const;
-    // Stores "app.language" and announces the change (nothing happens when it is the same).
+    QString saveError() const { return m_saveError; }
+    // Stores "app.language" and announces the change (nothing happens when it is the same). When
+    // it cannot be stored, nothing changes and saveError says why.
     Q_INVOKABLE void setLanguage(const QString &raw);
 
     // The key in the current language.
@@ -36,8 +40,11 @@ public:
 
 Q_SIGNALS:
     void languageChanged();
+    void saveErrorChanged();
 
 private:
     Strings();
+    void setSaveError(const QString &error);
     QString m_language;
+    QString m_saveError;
 };

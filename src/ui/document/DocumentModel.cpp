@@ -2,6 +2,7 @@
 #include "SourceBinding.h"
 
 #include "document/SummaryParagraphs.h"
+#include "models/LocalDate.h"
 
 #include <QVariantMap>
 
@@ -52,7 +53,7 @@ void DocumentModel::setAudio(AudioController *audio)
 
 QString DocumentModel::dateLine() const
 {
-    return m_record ? m_record->createdAt.left(10).replace(QLatin1Char('-'), QLatin1Char('.')) : QString();
+    return m_record ? LocalDate::dayLabel(m_record->createdAt) : QString();
 }
 
 void DocumentModel::playRow(int row)

@@ -45,7 +45,7 @@ public:
     bool hasRecord() const { return m_record.has_value(); }
     QString recordID() const { return m_record ? m_record->id : QString(); }
     QString title() const { return m_record ? m_record->title : QString(); }
-    // The first ten characters of createdAt with dots for dashes (2025.03.14).
+    // The local day of createdAt (2025.03.14).
     QString dateLine() const;
     QString durationLabel() const { return m_record ? timeLabel(m_record->duration) : QString(); }
     bool summaryStale() const { return m_record && m_record->summaryStale.value_or(false); }

@@ -89,3 +89,21 @@ HUSHNOTE_SCREENSHOT_SCENE("document-export", ScreenshotScene::Library::Sample,
                                   QMetaObject::invokeMethod(button, "clicked");
                               co_await SceneContext::pause(300);
                           });
+
+// A note from elsewhere: a very long title holding markup, and a summary mixing the emphasis the
+// view draws with markup and images it shows as typed.
+HUSHNOTE_SCREENSHOT_SCENE("document-untrusted", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> {
+                              co_await openWeeklyNote(context);
+                              std::optional<Recording> note = context.workspace->selectedRecord();
+                              if (!note)
+                                  co_return;
+                              note->title = QStringLiteral("<b>Bold</b> title ").repeated(400);
+                              note->summary = QStringLiteral(
+                                  "## Points\n\n**bold**, *italic*, `code` and [link text](http://127.0.0.1/x)\n"
+                                  "![image](http://127.0.0.1/s.png) <img src=\"http://127.0.0.1/t.png\"> "
+                                  "<http://127.0.0.1/auto>\n  an indented line");
+                              Recording edited = *note;
+                              co_await context.workspace->saveEdits(edited);
+                              context.call(QStringLiteral("documentArea"), "showTab", {true});
+                          });

@@ -1,5 +1,7 @@
 #include "document/SearchHighlighter.h"
 
+#include "library/SearchText.h"
+
 #include <QTextDocument>
 
 SearchHighlighter::SearchHighlighter(QObject *parent)
@@ -22,6 +24,7 @@ void SearchHighlighter::setQuery(const QString &query)
     if (trimmed == m_query)
         return;
     m_query = trimmed;
+    m_folded = SearchText::fold(trimmed);
     rehighlight();
     Q_EMIT queryChanged();
 }
@@ -41,7 +44,7 @@ void SearchHighlighter::highlightBlock(const QString &text)
         return;
     QTextCharFormat mark;
     mark.setBackground(m_color);
-    for (qsizetype at = text.indexOf(m_query, 0, Qt::CaseInsensitive); at >= 0;
-         at = text.indexOf(m_query, at + m_query.size(), Qt::CaseInsensitive))
-        setFormat(int(at), int(m_query.size()), mark);
+    // The note list's own matching, so "STRASSE" marks the "Straße" it found.
+    for (const SearchText::Span &span : SearchText::matches(text, m_folded))
+        setFormat(int(span.start), int(span.length), mark);
 }

@@ -8,7 +8,8 @@
 #include <QtQml/qqml.h>
 
 // Marks every occurrence of the search text in a text view (a transcript row, a summary
-// paragraph), ignoring case, on top of whatever formatting the text already has.
+// paragraph) as the note list's search matches it (full case folding), on top of whatever
+// formatting the text already has.
 class SearchHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
     QML_ELEMENT
@@ -37,5 +38,6 @@ protected:
 private:
     QPointer<QQuickTextDocument> m_document;
     QString m_query;
+    QString m_folded;
     QColor m_color;
 };

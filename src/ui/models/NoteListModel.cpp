@@ -1,4 +1,5 @@
 #include "NoteListModel.h"
+#include "LocalDate.h"
 #include "SourceBinding.h"
 
 #include "library/Recording.h"
@@ -24,9 +25,7 @@ void NoteListModel::setWorkspace(Workspace *workspace)
 
 QString NoteListModel::dateLine(const QString &createdAt, double duration)
 {
-    QString date = createdAt.left(10);
-    date.replace(QLatin1Char('-'), QLatin1Char('.'));
-    return date + QStringLiteral(" · ") + timeLabel(duration);
+    return LocalDate::dayLabel(createdAt) + QStringLiteral(" · ") + timeLabel(duration);
 }
 
 NoteListModel::Row NoteListModel::rowOf(const Recording &recording)

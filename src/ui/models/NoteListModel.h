@@ -38,7 +38,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    // "2025.03.14 · 12:05": the first ten characters of createdAt with "-" as ".", then the length.
+    // "2025.03.14 · 12:05": the local day of createdAt, then the length.
     static QString dateLine(const QString &createdAt, double duration);
 
 Q_SIGNALS:

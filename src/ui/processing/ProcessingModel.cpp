@@ -7,8 +7,8 @@
 #include "platform/AppEvents.h"
 #include "platform/Localization.h"
 #include "processing/JobMessages.h"
-#include "processing/SummaryTemplate.h"
 #include "services/SpokenLanguages.h"
+#include "services/SummaryTemplate.h"
 #include "workspace/Workspace.h"
 
 #include <cmath>
@@ -52,6 +52,12 @@ void ProcessingModel::selectionChanged()
 {
     m_selectedTemplateID.reset();
     Q_EMIT changed();
+}
+
+void ProcessingModel::open()
+{
+    m_selectedTemplateID.reset();
+    reload();
 }
 
 void ProcessingModel::reload()

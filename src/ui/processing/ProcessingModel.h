@@ -1,7 +1,7 @@
 #pragma once
 
-#include "processing/SummaryPreferences.h"
 #include "services/ModelConfiguration.h"
+#include "services/SummaryPreferences.h"
 
 #include <QObject>
 #include <QPointer>
@@ -72,6 +72,9 @@ public:
 
     // Reads the stored preferences and model settings again (the popover calls it when it opens).
     Q_INVOKABLE void reload();
+    // The popover opens: the settings are read again and the template choice, which lives only
+    // while the popover is open, starts again from the default.
+    Q_INVOKABLE void open();
     Q_INVOKABLE void startTranscription();
     Q_INVOKABLE void startSummary();
     Q_INVOKABLE void stop();

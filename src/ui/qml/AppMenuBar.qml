@@ -28,7 +28,7 @@ MenuBar {
     delegate: MenuBarItem {
         id: menuBarItem
         font.pixelSize: Theme.fontSize
-        contentItem: Text {
+        contentItem: PlainLabel {
             text: menuBarItem.text
             font: menuBarItem.font
             color: Theme.text
@@ -45,16 +45,19 @@ MenuBar {
         Action {
             text: bar.t("导入录音…")
             shortcut: "Ctrl+O"
+            enabled: !shell.loading
             onTriggered: shell.chooseAudio()
         }
         Action {
             text: bar.t("打开资料库（只读）…")
             shortcut: "Ctrl+Shift+O"
+            enabled: shell.canSwitchLibrary
             onTriggered: shell.chooseLibrary()
         }
         AppMenuSeparator {}
         Action {
             text: bar.t("我的资料库")
+            enabled: shell.canSwitchLibrary
             onTriggered: shell.loadHome()
         }
         AppMenuSeparator {}

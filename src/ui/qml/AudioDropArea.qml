@@ -25,9 +25,11 @@ DropArea {
         radius: 10
         border.color: Theme.amberAt(0.7)
         border.width: 2
-        Text {
+        PlainLabel {
             anchors.centerIn: parent
-            text: Strings.t("松开以导入录音")
+            objectName: "dropHint"
+            // The area outlives the window's rebuilt content: read again on a language change.
+            text: Strings.language.length >= 0 ? Strings.t("松开以导入录音") : ""
             color: Theme.amber
             font.pixelSize: Theme.titleFontSize
         }

@@ -12,6 +12,8 @@ Item {
     required property QtObject workspace
     required property QtObject audio
     objectName: "documentArea"
+    // Nothing a note holds draws outside the document's place (over the player bar, the list).
+    clip: true
 
     // Shows the transcript (false) or the summary (true).
     function showTab(summary) {

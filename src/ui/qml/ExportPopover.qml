@@ -12,7 +12,7 @@ Popover {
     width: Theme.exportPopoverWidth
     contentItem: ColumnLayout {
         spacing: Theme.spacingSmall
-        Text {
+        PlainLabel {
             text: popover.summary ? Strings.t("导出纪要") : Strings.t("导出逐字稿")
             color: Theme.text
             font.pixelSize: Theme.fontSize

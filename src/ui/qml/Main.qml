@@ -70,6 +70,8 @@ ApplicationWindow {
     }
 
     PromptDialogs {
+        anchors.fill: parent
+        z: 1
         prompts: AppPrompts
     }
 

@@ -48,7 +48,7 @@ ListView {
     Keys.onUpPressed: if (currentIndex > 0) shell.select(notes.data(notes.index(currentIndex - 1, 0), NoteListModel.IdRole))
     Keys.onDownPressed: if (currentIndex < count - 1) shell.select(notes.data(notes.index(currentIndex + 1, 0), NoteListModel.IdRole))
 
-    Text {
+    PlainLabel {
         anchors.horizontalCenter: parent.horizontalCenter
         y: 24
         visible: list.count === 0

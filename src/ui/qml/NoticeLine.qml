@@ -22,7 +22,7 @@ Rectangle {
         anchors.rightMargin: Theme.spacingSmall
         spacing: Theme.spacingSmall
         Rectangle { width: 6; height: 6; radius: 3; color: Theme.amber }
-        Text {
+        PlainLabel {
             Layout.fillWidth: true
             text: line.text
             color: Theme.text

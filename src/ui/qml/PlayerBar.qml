@@ -24,7 +24,7 @@ ColumnLayout {
         color: Theme.line
     }
 
-    Text {
+    PlainLabel {
         objectName: "playerError"
         Layout.fillWidth: true
         Layout.leftMargin: Theme.spacingHuge
@@ -66,14 +66,14 @@ ColumnLayout {
             }
             RowLayout {
                 Layout.fillWidth: true
-                Text {
+                PlainLabel {
                     text: player.elapsedLabel
                     color: Theme.amber
                     font.family: Theme.monoFamily
                     font.pixelSize: Theme.smallFontSize
                 }
                 Item { Layout.fillWidth: true }
-                Text {
+                PlainLabel {
                     text: player.totalLabel
                     color: Theme.muted
                     font.family: player.loading ? Theme.fontFamily : Theme.monoFamily

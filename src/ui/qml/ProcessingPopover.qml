@@ -16,7 +16,7 @@ Popover {
     x: parent ? parent.width - width - Theme.spacingLarge : 0
     y: Theme.topBarHeight - Theme.spacingSmall
     width: 400
-    onAboutToShow: processing.reload()
+    onAboutToShow: processing.open()
 
     ProcessingModel {
         id: processing
@@ -29,7 +29,7 @@ Popover {
         RowLayout {
             spacing: Theme.spacingSmall
             Icon { name: "sparkles"; color: Theme.amber; size: 16 }
-            Text {
+            PlainLabel {
                 text: Strings.t("AI 整理")
                 color: Theme.text
                 font.pixelSize: Theme.titleFontSize

@@ -19,7 +19,7 @@ ColumnLayout {
         Layout.leftMargin: Theme.spacingLarge + 2
         Layout.rightMargin: Theme.spacingSmall + 2
         Layout.bottomMargin: 2
-        Text {
+        PlainLabel {
             Layout.fillWidth: true
             text: Strings.t("项目")
             color: Theme.muted
@@ -39,7 +39,7 @@ ColumnLayout {
         }
     }
 
-    Text {
+    PlainLabel {
         visible: projects.count === 0
         Layout.leftMargin: Theme.spacingLarge + 2
         Layout.topMargin: 2

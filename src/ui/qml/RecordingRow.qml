@@ -47,7 +47,7 @@ ItemDelegate {
             id: lines
             Layout.fillWidth: true
             spacing: 3
-            Text {
+            PlainLabel {
                 id: titleText
                 Layout.fillWidth: true
                 text: row.title
@@ -56,7 +56,7 @@ ItemDelegate {
                 font.weight: row.selected ? Font.DemiBold : Font.Normal
                 elide: Text.ElideRight
             }
-            Text {
+            PlainLabel {
                 Layout.fillWidth: true
                 text: row.dateLine
                 color: Theme.muted

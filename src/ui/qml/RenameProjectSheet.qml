@@ -14,8 +14,7 @@ Sheet {
     closePolicy: form.saving ? Popup.NoAutoClose : Popup.CloseOnEscape
 
     function openFor(projectID, name) {
-        form.projectID = projectID
-        form.name = name
+        form.begin(projectID, name)
         open()
         field.forceActiveFocus()
         field.selectAll()
@@ -35,7 +34,7 @@ Sheet {
         onTextEdited: form.name = text
         onAccepted: form.save()
     }
-    Text {
+    PlainLabel {
         Layout.fillWidth: true
         visible: form.error.length > 0
         text: form.error

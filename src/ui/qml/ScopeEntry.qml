@@ -20,14 +20,14 @@ QuietButton {
     contentItem: RowLayout {
         spacing: 8
         Icon { name: entry.iconName; size: entry.iconSize; color: entry.iconColor }
-        Text {
+        PlainLabel {
             Layout.fillWidth: true
             text: entry.text
             color: entry.textColor
             font.pixelSize: Theme.fontSize
             elide: Text.ElideRight
         }
-        Text {
+        PlainLabel {
             text: entry.count
             color: Theme.muted
             font.pixelSize: Theme.smallFontSize

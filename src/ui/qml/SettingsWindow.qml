@@ -9,7 +9,8 @@ import Hushnote.Ui
 Window {
     id: window
     objectName: "settingsWindow"
-    title: Strings.t("设置")
+    // Read again when the language changes: the window itself outlives its rebuilt content.
+    title: Strings.language.length >= 0 ? Strings.t("设置") : ""
     width: 790
     height: 650
     minimumWidth: 790
@@ -28,10 +29,16 @@ Window {
         onActivated: window.close()
     }
 
+    // The content exists only while the window shows: every screen reads its state when shown, and
+    // closing drops what was typed but not saved (a key, a draft, a "已保存。" line) and stops any
+    // check that was running.
     Loader {
+        id: content
         anchors.fill: parent
+        property bool rebuilding: false
+        active: window.visible && !rebuilding
         property string language: Strings.language
-        onLanguageChanged: { active = false; active = true }
+        onLanguageChanged: { rebuilding = true; rebuilding = false }
         sourceComponent: SettingsView {
             objectName: "settingsView"
             downloads: window.downloads

@@ -23,7 +23,7 @@ SidebarSurface {
             Layout.leftMargin: Theme.spacingLarge + 2
             Layout.bottomMargin: Theme.spacingLarge
             spacing: 2
-            Text {
+            PlainLabel {
                 text: "Hushnote"
                 color: Theme.text
                 font.pixelSize: Theme.headlineFontSize
@@ -31,7 +31,7 @@ SidebarSurface {
                 Accessible.role: Accessible.Heading
                 Accessible.name: text
             }
-            Text {
+            PlainLabel {
                 text: Strings.t("录音整理成文字与纪要")
                 color: Theme.muted
                 font.pixelSize: Theme.smallFontSize
@@ -47,7 +47,7 @@ SidebarSurface {
             Layout.bottomMargin: Theme.spacingSmall
             spacing: 6
             Icon { name: "lock"; size: 12; color: Theme.amber }
-            Text {
+            PlainLabel {
                 Layout.fillWidth: true
                 text: sidebar.shell.libraryLabel
                 color: Theme.text
@@ -116,7 +116,7 @@ SidebarSurface {
             Layout.rightMargin: Theme.spacingLarge + 2
             Layout.topMargin: Theme.spacing
             Layout.bottomMargin: Theme.spacingTiny
-            Text {
+            PlainLabel {
                 Layout.fillWidth: true
                 text: sidebar.shell.scopeTitle
                 color: Theme.text
@@ -124,7 +124,7 @@ SidebarSurface {
                 font.weight: Font.DemiBold
                 elide: Text.ElideRight
             }
-            Text {
+            PlainLabel {
                 text: sidebar.shell.listedCount
                 color: Theme.muted
                 font.pixelSize: Theme.smallFontSize

@@ -98,7 +98,8 @@ Rectangle {
             raised: true
             implicitWidth: 34
             implicitHeight: 32
-            enabled: bar.shell.canChange && bar.shell.hasSelection
+            enabled: bar.shell.canEdit
+            Accessible.description: bar.shell.editWaitReason
             onClicked: bar.editRequested()
         }
         QuietButton {

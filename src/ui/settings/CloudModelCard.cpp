@@ -182,6 +182,7 @@ QCoro::Task<> CloudModelCard::runCheck(quint64 id, CloudProvider provider, QStri
                                        std::stop_token stop)
 {
     QPointer<CloudModelCard> self(this);
+    ++m_checksUnderWay;
     try {
         QString key = typed.trimmed();
         if (key.isEmpty()) {
@@ -200,6 +201,8 @@ QCoro::Task<> CloudModelCard::runCheck(quint64 id, CloudProvider provider, QStri
         if (self && id == m_checkID && !stop.stop_requested())
             report(describeCurrentError(), true);
     }
+    if (self)
+        --m_checksUnderWay;
     if (self && id == m_checkID) {
         m_checking = false;
         Q_EMIT changed();

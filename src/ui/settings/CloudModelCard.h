@@ -55,6 +55,8 @@ public:
     void setKey(const QString &key);
     bool keySaved() const { return m_keySaved; }
     bool checking() const { return m_checking; }
+    // Checks whose answer is still to come, superseded ones included (their answer is dropped).
+    int checksUnderWay() const { return m_checksUnderWay; }
     bool saving() const { return m_saving; }
     QString message() const { return m_message; }
     bool failed() const { return m_failed; }
@@ -91,5 +93,6 @@ private:
     QString m_message;
     bool m_failed = false;
     quint64 m_checkID = 0;
+    int m_checksUnderWay = 0;
     std::optional<std::stop_source> m_checkStop;
 };

@@ -5,10 +5,25 @@
 #include "platform/Localization.h"
 #include "platform/Preferences.h"
 
+namespace {
+
+// What the screen starts from: the stored texts even when one is over its limit (the counter
+// then says so and the person can shorten it), the defaults when nothing readable is stored.
+SummaryPreferences storedDraft(const Preferences &preferences)
+{
+    try {
+        return SummaryPreferences::loadStored(preferences);
+    } catch (...) {
+        return {};
+    }
+}
+
+} // namespace
+
 PreferencesEditor::PreferencesEditor(QObject *parent) : PreferencesEditor(Preferences::shared(), parent) {}
 
 PreferencesEditor::PreferencesEditor(Preferences &preferences, QObject *parent)
-    : QObject(parent), m_preferences(preferences), m_draft(SummaryPreferences::load(preferences))
+    : QObject(parent), m_preferences(preferences), m_draft(storedDraft(preferences))
 {
     connect(&AppEvents::instance(), &AppEvents::configurationApplied, this, &PreferencesEditor::revert);
 }
@@ -56,11 +71,11 @@ void PreferencesEditor::setInstructions(const QString &text)
 
 void PreferencesEditor::save()
 {
-    const SummaryPreferences current = SummaryPreferences::load(m_preferences);
     SummaryPreferences draft = m_draft;
-    draft.templateID = current.templateID;
-    draft.promptOverrides = current.promptOverrides;
     try {
+        const SummaryPreferences current = SummaryPreferences::loadStored(m_preferences);
+        draft.templateID = current.templateID;
+        draft.promptOverrides = current.promptOverrides;
         draft.save(m_preferences);
         m_draft = draft;
         m_error.clear();
@@ -74,7 +89,7 @@ void PreferencesEditor::save()
 
 void PreferencesEditor::revert()
 {
-    m_draft = SummaryPreferences::load(m_preferences);
+    m_draft = storedDraft(m_preferences);
     m_error.clear();
     m_message.clear();
     Q_EMIT changed();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 #include <QObject>
 #include <QtQml/qqml.h>

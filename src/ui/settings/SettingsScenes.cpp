@@ -6,7 +6,7 @@
 #include "platform/AppPaths.h"
 #include "platform/FileUtil.h"
 #include "services/ModelConfiguration.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 #include "services/WhisperDownloadState.h"
 #include "services/WhisperModels.h"
 #include "workspace/Workspace.h"
@@ -162,21 +162,45 @@ HUSHNOTE_SCREENSHOT_SCENE("processing-readonly", ScreenshotScene::Library::Sampl
                           },
                           QString(), true);
 
+namespace {
+
 // A summary on an Ollama "server" that takes the request and never answers: the job keeps running.
+// Returns the processing popover, still open.
+QCoro::Task<QObject *> startEndlessSummary(SceneContext context)
+{
+    static QTcpServer silent;
+    if (!silent.isListening())
+        silent.listen(QHostAddress::LocalHost);
+    ModelConfiguration configuration = ModelConfiguration::load();
+    configuration.summaryService = QStringLiteral("ollama");
+    configuration.ollamaURL = QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort());
+    configuration.ollamaModel = QStringLiteral("qwen3:8b");
+    configuration.save();
+    co_await openPopover(context, Sample::WithMinutes);
+    QObject *popover = named(context, QStringLiteral("processingPopover"));
+    if (popover) {
+        if (auto *model = popover->property("model").value<QObject *>())
+            QMetaObject::invokeMethod(model, "startSummary");
+    }
+    co_await SceneContext::pause(300);
+    co_return popover;
+}
+
+} // namespace
+
 HUSHNOTE_SCREENSHOT_SCENE("processing-running", ScreenshotScene::Library::Sample,
+                          [](SceneContext context) -> QCoro::Task<> { co_await startEndlessSummary(context); },
+                          QString(), false);
+
+// The same running summary, its popover closed and the note's menu open: organizing goes on, only
+// the trash waits for the job and says so.
+HUSHNOTE_SCREENSHOT_SCENE("main-menu-job", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> {
-                              static QTcpServer silent;
-                              silent.listen(QHostAddress::LocalHost);
-                              ModelConfiguration configuration = ModelConfiguration::load();
-                              configuration.summaryService = QStringLiteral("ollama");
-                              configuration.ollamaURL = QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort());
-                              configuration.ollamaModel = QStringLiteral("qwen3:8b");
-                              configuration.save();
-                              co_await openPopover(context, Sample::WithMinutes);
-                              if (QObject *popover = named(context, QStringLiteral("processingPopover"))) {
-                                  if (auto *model = popover->property("model").value<QObject *>())
-                                      QMetaObject::invokeMethod(model, "startSummary");
-                              }
+                              QObject *popover = co_await startEndlessSummary(context);
+                              if (popover)
+                                  QMetaObject::invokeMethod(popover, "close");
+                              co_await SceneContext::pause(200);
+                              context.call(QStringLiteral("noteList"), "openMenuForSelected");
                               co_await SceneContext::pause(300);
                           },
                           QString(), false);

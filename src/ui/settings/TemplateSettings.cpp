@@ -6,7 +6,7 @@
 #include "platform/Errors.h"
 #include "platform/Localization.h"
 #include "platform/Preferences.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 #include <QJsonDocument>
 #include <QVariantMap>
@@ -50,9 +50,9 @@ QVariantList TemplateSettings::templates() const
 
 void TemplateSettings::setDefault(const QString &id)
 {
-    SummaryPreferences preferences = SummaryPreferences::load(m_preferences);
-    preferences.templateID = id;
     try {
+        SummaryPreferences preferences = SummaryPreferences::loadStored(m_preferences);
+        preferences.templateID = id;
         preferences.save(m_preferences);
         m_error.clear();
     } catch (...) {
@@ -111,7 +111,7 @@ void PromptEditor::restoreBuiltIn()
 bool PromptEditor::save()
 {
     try {
-        SummaryPreferences preferences = SummaryPreferences::load(m_preferences);
+        SummaryPreferences preferences = SummaryPreferences::loadStored(m_preferences);
         preferences.setPrompt(m_prompt, m_templateID);
         preferences.save(m_preferences);
         m_error.clear();

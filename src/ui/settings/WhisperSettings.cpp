@@ -230,6 +230,13 @@ QString WhisperSettings::message() const
     return m_downloads ? m_downloads->message() : QString();
 }
 
+bool WhisperSettings::failed() const
+{
+    if (!m_message.isEmpty())
+        return m_failed;
+    return m_downloads && m_downloads->failed();
+}
+
 void WhisperSettings::setOwnMessage(const QString &message, bool failed)
 {
     m_message = message;

@@ -65,7 +65,8 @@ public:
     QString bytesText() const;
     // This part's own message, else the download state's.
     QString message() const;
-    bool failed() const { return m_failed && !m_message.isEmpty(); }
+    // Whether message() reports a failure: this part's own, else the download state's.
+    bool failed() const;
 
     // The spoken language: "自动检测", then every language whisper knows by its own name.
     QStringList languageNames() const;

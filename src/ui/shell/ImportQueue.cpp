@@ -50,15 +50,16 @@ QCoro::Task<> ImportQueue::drain()
     QPointer<ImportQueue> self(this);
     while (self && m_workspace && !m_paths.isEmpty()) {
         QPointer<Workspace> workspace = m_workspace;
-        co_await workspace->whenIdle();
+        // A running job does not hold imports back; another library operation does.
+        co_await workspace->whenNotLoading();
         while (self && workspace && workspace->error())
             co_await qCoro(workspace.data(), &Workspace::errorChanged);
-        if (!self || !workspace || !workspace->isIdle())
+        if (!self || !workspace || workspace->loading())
             continue; // something else started meanwhile: wait for it again
         const QString path = m_paths.takeFirst();
         Q_EMIT pendingChanged();
         workspace->importAudio(path);
-        co_await workspace->whenIdle();
+        co_await workspace->whenNotLoading();
     }
     if (self)
         m_draining = false;

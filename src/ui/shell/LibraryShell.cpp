@@ -114,7 +114,23 @@ bool LibraryShell::jobRunning() const
 
 bool LibraryShell::canChange() const
 {
-    return isManaged() && !loading() && !jobRunning();
+    return m_workspace && m_workspace->canOrganize();
+}
+
+bool LibraryShell::canEdit() const
+{
+    return canChange() && hasSelection() && editWaitReason().isEmpty();
+}
+
+QString LibraryShell::editWaitReason() const
+{
+    const bool jobNote = m_workspace && m_workspace->selectedID() && m_workspace->isJobNote(*m_workspace->selectedID());
+    return jobNote ? L(QStringLiteral("整理结束后才能修改这条笔记。")) : QString();
+}
+
+bool LibraryShell::canSwitchLibrary() const
+{
+    return m_workspace && m_workspace->isIdle();
 }
 
 QString LibraryShell::importLabel() const
@@ -190,7 +206,7 @@ QVariantList LibraryShell::recordMenu(const QString &recordID) const
     const auto record = std::find_if(records.begin(), records.end(), [&](const Recording &r) { return r.id == recordID; });
     if (record == records.end())
         return {};
-    const bool enabled = !m_workspace->loading();
+    const bool enabled = m_workspace->canOrganize();
     if (!record->isLive())
         return {item(QStringLiteral("action"), L(QStringLiteral("恢复笔记")), enabled, QStringLiteral("restore"))};
 
@@ -203,8 +219,15 @@ QVariantList LibraryShell::recordMenu(const QString &recordID) const
     return {item(QStringLiteral("action"),
                  record->starred.value_or(false) ? L(QStringLiteral("取消置顶")) : L(QStringLiteral("置顶")), enabled,
                  QStringLiteral("star")),
-            moveMenu, item(QStringLiteral("separator"), {}, enabled),
-            item(QStringLiteral("action"), L(QStringLiteral("移到废纸篓")), enabled, QStringLiteral("trash"))};
+            moveMenu, item(QStringLiteral("separator"), {}, enabled), trashItem(*record, enabled)};
+}
+
+QVariantMap LibraryShell::trashItem(const Recording &record, bool enabled) const
+{
+    // A job writes into its note until it ends: the item says so instead of doing nothing.
+    if (m_workspace->isJobNote(record.id))
+        return item(QStringLiteral("text"), L(QStringLiteral("整理结束后才能移到废纸篓")), false);
+    return item(QStringLiteral("action"), L(QStringLiteral("移到废纸篓")), enabled, QStringLiteral("trash"));
 }
 
 void LibraryShell::organize(const QString &recordID, const QString &action, const QString &projectID)

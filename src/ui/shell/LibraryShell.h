@@ -3,9 +3,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QVariantList>
+#include <QVariantMap>
 #include <QtQml/qqml.h>
 
 class Workspace;
+struct Recording;
 
 // What the sidebar, the top bar and the notice line show of the workspace, and the commands they
 // give it. Rules live here, not in QML: which scope is current, the selection kept or moved on a
@@ -28,8 +30,14 @@ class LibraryShell : public QObject {
     Q_PROPERTY(bool isManaged READ isManaged NOTIFY stateChanged)
     Q_PROPERTY(bool loading READ loading NOTIFY stateChanged)
     Q_PROPERTY(bool jobRunning READ jobRunning NOTIFY stateChanged)
-    // Managed library, nothing loading, no job: editing, new and renamed projects.
+    // Managed library, nothing loading (a job may run): new and renamed projects.
     Q_PROPERTY(bool canChange READ canChange NOTIFY stateChanged)
+    // canChange, a selected note, and not the note a job is working on: proofreading.
+    Q_PROPERTY(bool canEdit READ canEdit NOTIFY stateChanged)
+    // Why proofreading waits, or empty.
+    Q_PROPERTY(QString editWaitReason READ editWaitReason NOTIFY stateChanged)
+    // Nothing loading and no job: opening another library or going back to the home library.
+    Q_PROPERTY(bool canSwitchLibrary READ canSwitchLibrary NOTIFY stateChanged)
     Q_PROPERTY(QString importLabel READ importLabel NOTIFY stateChanged)
     Q_PROPERTY(QString processingLabel READ processingLabel NOTIFY stateChanged)
     Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY stateChanged)
@@ -56,6 +64,9 @@ public:
     bool loading() const;
     bool jobRunning() const;
     bool canChange() const;
+    bool canEdit() const;
+    QString editWaitReason() const;
+    bool canSwitchLibrary() const;
     QString importLabel() const;
     QString processingLabel() const;
     bool hasSelection() const;
@@ -94,5 +105,7 @@ Q_SIGNALS:
     void stateChanged();
 
 private:
+    QVariantMap trashItem(const Recording &record, bool enabled) const;
+
     QPointer<Workspace> m_workspace;
 };

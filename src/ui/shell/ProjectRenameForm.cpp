@@ -14,6 +14,14 @@ void ProjectRenameForm::setName(const QString &name)
     Q_EMIT changed();
 }
 
+void ProjectRenameForm::begin(const QString &projectID, const QString &name)
+{
+    m_projectID = projectID;
+    m_name = name;
+    m_error.clear();
+    Q_EMIT changed();
+}
+
 QString ProjectRenameForm::saveLabel() const
 {
     return m_saving ? L(QStringLiteral("保存中…")) : L(QStringLiteral("保存"));

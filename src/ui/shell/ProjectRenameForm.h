@@ -31,6 +31,9 @@ public:
     bool canSave() const { return !m_saving && !m_name.trimmed().isEmpty(); }
     QString saveLabel() const;
 
+    // The sheet opens for a project: its id and current name, and no error of an earlier
+    // opening (which may have been for another project).
+    Q_INVOKABLE void begin(const QString &projectID, const QString &name);
     Q_INVOKABLE void save();
 
 Q_SIGNALS:

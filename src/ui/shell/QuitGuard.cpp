@@ -28,8 +28,12 @@ bool QuitGuard::requestQuit()
         // window stays a moment longer.
         m_workspace->stopJob();
     }
-    if (m_workspace)
+    if (m_workspace) {
+        // A read of a library is stopped too, as a job is: the window does not wait for a slow
+        // folder to be read to its end. Writes finish.
+        m_workspace->stopReading();
         m_workspace->setNotice(L(QStringLiteral("正在停止，保留已完成的内容…")));
+    }
     if (m_downloads)
         m_downloads->cancel();
     stopThenQuit();

@@ -9,8 +9,8 @@ class Workspace;
 class WhisperDownloadState;
 
 // Decides whether the program may quit at once. While a job runs, a library operation is in
-// flight or a model downloads, the first request stops the job and the download (keeping what is
-// saved), says "正在停止，保留已完成的内容…", and announces quitConfirmed() once everything has
+// flight or a model downloads, the first request stops the job, a library read and the download
+// (keeping what is saved), says "正在停止，保留已完成的内容…", and announces quitConfirmed() once everything has
 // stopped; further requests change nothing.
 class QuitGuard : public QObject {
     Q_OBJECT

@@ -7,7 +7,7 @@ class AudioController;
 class QQmlApplicationEngine;
 class Workspace;
 
-// Drives the main window into one registered scene and saves a picture of it (the program's
+// Drives the main window into one registered scene and saves a picture of it (hushnote-scenes'
 // --screenshot option, used by scripts/screenshots).
 namespace ScreenshotRunner {
 // Prints every scene's name and library ("empty" or "sample"), one per line.

@@ -13,9 +13,9 @@ class QQuickItem;
 class QQuickWindow;
 class Workspace;
 
-// The scenes `hushnote --screenshot NAME` can show: each drives the real main window, on the
+// The scenes `hushnote-scenes --screenshot NAME` can show: each drives the real main window, on the
 // library scripts/screenshots prepared, into one state worth looking at. Scenes register
-// themselves from any source file named *Scenes.cpp (those are linked into the program itself):
+// themselves from any source file named *Scenes.cpp (those are linked into hushnote-scenes only):
 //
 //     HUSHNOTE_SCREENSHOT_SCENE("settings-general", ScreenshotScene::Library::Sample,
 //                               [](SceneContext context) -> QCoro::Task<> { ... co_return; });

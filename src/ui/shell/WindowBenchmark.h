@@ -5,7 +5,7 @@
 class QQmlApplicationEngine;
 class Workspace;
 
-// The program's --benchmark option (bench/window.sh): quits once the main window has shown its
+// hushnote-scenes' --benchmark option (bench/window.sh): quits once the main window has shown its
 // first frame, or then types a few search queries and prints how long each took to reach the
 // screen.
 namespace WindowBenchmark {

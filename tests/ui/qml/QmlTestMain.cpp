@@ -1,6 +1,7 @@
 // Runs every tst_*.qml of this folder with the Hushnote.Ui module importable and the program's
 // singletons (AppWorkspace, AppAudio, AppDownloads, AppPrompts) on a throwaway home library.
 #include "app/DesktopPrompts.h"
+#include "app/OfflineNetwork.h"
 #include "app/QmlForeignTypes.h"
 #include "library/NativeLibrary.h"
 #include "platform/Preferences.h"
@@ -32,7 +33,11 @@ public Q_SLOTS:
         m_audio = std::make_unique<AudioController>();
         QmlInstances::set({m_workspace.get(), m_audio.get(), &WhisperDownloadState::shared(), &m_prompts});
     }
-    void qmlEngineAvailable(QQmlEngine *engine) { engine->addImportPath(QStringLiteral("qrc:/qt/qml")); }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        OfflineNetwork::install(engine);
+        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    }
     void cleanupTestCase() { QmlInstances::set({}); }
 
 private:

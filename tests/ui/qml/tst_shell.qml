@@ -3,7 +3,8 @@ import QtTest
 import Hushnote.Ui
 
 // The window's shell as a person meets it: a change of the stored language rebuilds the window
-// in that language; Ctrl+K reaches the search field; the clear button shows only with a query.
+// in that language, and the parts that outlive the rebuild follow it; Ctrl+K reaches the search
+// field; the clear button shows only with a query.
 TestCase {
     id: testCase
     name: "Shell"
@@ -39,9 +40,22 @@ TestCase {
             compare(importButton().text, "Import Recording")
             compare(importButton().Accessible.name, "Import Recording")
             compare(window.menuBar.menus[0].title, "File")
+            // What outlives the rebuilt content follows too: the settings window, the drop
+            // overlay and the audio chooser's file types.
+            window.openSettings()
+            const settings = findChild(window, "settingsWindow")
+            verify(settings)
+            compare(settings.title, "Settings")
+            compare(findChild(window, "dropHint").text, "Drop to import the recordings")
+            const chooser = findChild(window, "audioChooser")
+            verify(chooser)
+            verify(chooser.nameFilters[0].startsWith("Audio Files ("), chooser.nameFilters[0])
+            compare(chooser.nameFilters[1], "All Files (*)")
+            settings.close()
 
             Strings.setLanguage("zh-Hant")
             tryVerify(() => importButton() !== null && importButton().text === "匯入錄音")
+            compare(findChild(window, "settingsWindow").title, "設定")
         } finally {
             Strings.setLanguage("zh-Hans")
             window.destroy()

@@ -2,7 +2,7 @@ import QtQuick
 import QtTest
 import Hushnote.Ui
 
-// A summary paragraph keeps the gap between its lines when its Markdown text is replaced (the
+// A summary paragraph keeps the gap between its lines when its rich text is replaced (the
 // text view rebuilds its document then).
 TestCase {
     name: "SummaryLineSpacing"
@@ -17,7 +17,7 @@ TestCase {
             property alias spacing: gap.spacing
             width: 160
             wrapMode: TextEdit.Wrap
-            textFormat: TextEdit.MarkdownText
+            textFormat: TextEdit.RichText
             font.pixelSize: 15
             LineSpacing { id: gap; document: paragraph.textDocument; spacing: 9 }
         }
@@ -25,7 +25,7 @@ TestCase {
 
     function test_gapSurvivesNewText() {
         const paragraph = createTemporaryObject(paragraphComponent, this)
-        paragraph.text = "**播放器**与波形九月前完成，市场部申请增加两场线下活动，周五前各自更新进度。"
+        paragraph.text = "<b>播放器</b>与波形九月前完成，市场部申请增加两场线下活动，周五前各自更新进度。"
         const lines = paragraph.lineCount
         verify(lines > 2, "the paragraph wraps: " + lines)
         const spaced = paragraph.contentHeight

@@ -21,7 +21,7 @@ MenuItem {
     contentItem: Item {
         implicitWidth: label.implicitWidth + (keys.visible ? keys.implicitWidth + 28 : 0)
         implicitHeight: label.implicitHeight
-        Text {
+        PlainLabel {
             id: label
             anchors.left: parent.left
             anchors.right: keys.visible ? keys.left : parent.right
@@ -33,7 +33,7 @@ MenuItem {
             color: Theme.text
             elide: Text.ElideRight
         }
-        Text {
+        PlainLabel {
             id: keys
             visible: item.shortcutText.length > 0
             anchors.right: parent.right

@@ -17,7 +17,9 @@ Button {
     focusPolicy: Qt.StrongFocus
     opacity: enabled ? 1 : Theme.disabledOpacity
     Accessible.name: text.length > 0 ? text : help
-    Accessible.onPressAction: control.clicked()
+    Accessible.onPressAction: if (control.enabled) control.clicked()
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
     ToolTip.visible: help.length > 0 && hovered
     ToolTip.delay: 600
     ToolTip.text: help

@@ -33,8 +33,11 @@ Button {
 
     Accessible.name: text.length > 0 ? text : help
     Accessible.description: text.length > 0 ? help : ""
-    // Screen readers and desktop test tools press it through here.
-    Accessible.onPressAction: control.clicked()
+    // Screen readers and desktop test tools press it through here; the keyboard with Space (the
+    // button's own) or Enter.
+    Accessible.onPressAction: if (control.enabled) control.clicked()
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
     ToolTip.visible: help.length > 0 && hovered
     ToolTip.delay: 600
     ToolTip.text: help
@@ -50,7 +53,7 @@ Button {
             size: control.iconSize
             color: control.iconColor
         }
-        Text {
+        PlainLabel {
             visible: control.text.length > 0
             text: control.text
             font: control.font

@@ -34,7 +34,7 @@ Popup {
         spacing: Theme.spacing
         Accessible.role: Accessible.Dialog
         Accessible.name: sheet.title
-        Text {
+        PlainLabel {
             Layout.fillWidth: true
             visible: sheet.title.length > 0
             text: sheet.title
@@ -43,7 +43,7 @@ Popup {
             font.bold: true
             wrapMode: Text.Wrap
         }
-        Text {
+        PlainLabel {
             Layout.fillWidth: true
             visible: sheet.message.length > 0
             text: sheet.message

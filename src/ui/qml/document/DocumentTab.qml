@@ -15,6 +15,11 @@ AbstractButton {
     Accessible.role: Accessible.PageTab
     Accessible.name: text
     Accessible.selected: selected
+    // A page tab's press does not reach the button by itself: screen readers and switch devices
+    // press it here. The keyboard switches with Space (the button's own) or Enter.
+    Accessible.onPressAction: control.clicked()
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
 
     // The label takes its semibold width whether selected or not, so that switching tabs does
     // not shift the tab beside it.
@@ -27,7 +32,7 @@ AbstractButton {
 
     contentItem: Column {
         spacing: 5
-        Text {
+        PlainLabel {
             anchors.horizontalCenter: parent.horizontalCenter
             width: Math.max(implicitWidth, Math.ceil(semibold.advanceWidth))
             horizontalAlignment: Text.AlignHCenter

@@ -30,7 +30,7 @@ Item {
                 radius: width / 2
                 color: Theme.amber
             }
-            Text {
+            PlainLabel {
                 text: Strings.t("声音笔记")
                 color: Theme.muted
                 font.pixelSize: Theme.eyebrowFontSize
@@ -38,15 +38,43 @@ Item {
             }
         }
 
-        SelectableText {
-            objectName: "documentTitle"
+        // The title shows at most a few lines and then an ellipsis: a foreign note may carry a
+        // title of any length. The whole title stays in the accessible name and the editor.
+        Item {
             Layout.fillWidth: true
             Layout.topMargin: Theme.spacingSmall
-            text: root.document.title
-            query: root.document.query
-            font.pixelSize: Theme.documentTitleFontSize
-            font.weight: Font.DemiBold
-            font.letterSpacing: 0.3
+            implicitHeight: Math.min(title.implicitHeight, title.shownHeight)
+            clip: true
+            SelectableText {
+                id: title
+                readonly property int shownLines: 3
+                readonly property real lineHeight: title.lineCount > 0 ? title.contentHeight / title.lineCount : 0
+                readonly property real shownHeight: lineHeight * shownLines + topPadding + bottomPadding
+                readonly property bool cut: title.lineCount > shownLines
+                objectName: "documentTitle"
+                width: parent.width
+                text: root.document.title
+                query: root.document.query
+                font.pixelSize: Theme.documentTitleFontSize
+                font.weight: Font.DemiBold
+                font.letterSpacing: 0.3
+            }
+            PlainLabel {
+                objectName: "documentTitleEllipsis"
+                visible: title.cut
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                leftPadding: Theme.spacingSmall
+                text: "…"
+                color: Theme.text
+                font: title.font
+                Accessible.ignored: true
+                Rectangle {
+                    z: -1
+                    anchors.fill: parent
+                    color: Theme.canvas
+                }
+            }
         }
 
         Row {
@@ -54,7 +82,7 @@ Item {
             spacing: Theme.spacing
             Repeater {
                 model: [root.document.dateLine, "·", root.document.durationLabel]
-                delegate: Text {
+                delegate: PlainLabel {
                     required property string modelData
                     text: modelData
                     color: Theme.muted
@@ -63,7 +91,7 @@ Item {
             }
         }
 
-        Text {
+        PlainLabel {
             Layout.fillWidth: true
             Layout.topMargin: Theme.spacingSmall
             visible: root.document.summaryStale
@@ -89,7 +117,7 @@ Item {
                 selected: root.showSummary
                 onClicked: root.viewState.showSummary = true
             }
-            Text {
+            PlainLabel {
                 Layout.alignment: Qt.AlignTop
                 Layout.topMargin: 3
                 visible: !root.showSummary

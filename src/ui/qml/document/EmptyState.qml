@@ -21,14 +21,14 @@ ColumnLayout {
         size: 30
         color: Theme.muted
     }
-    Text {
+    PlainLabel {
         Layout.alignment: Qt.AlignHCenter
         text: root.title
         color: Theme.text
         font.pixelSize: Theme.titleFontSize
         font.weight: Font.DemiBold
     }
-    Text {
+    PlainLabel {
         Layout.alignment: Qt.AlignHCenter
         Layout.maximumWidth: 440
         text: root.description

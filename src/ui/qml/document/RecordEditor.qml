@@ -46,13 +46,13 @@ Popup {
 
         RowLayout {
             spacing: Theme.spacing
-            Text {
+            PlainLabel {
                 text: sheet.draft.header
                 color: Theme.text
                 font.pixelSize: Theme.titleFontSize + 2
                 font.weight: Font.DemiBold
             }
-            Text {
+            PlainLabel {
                 text: Strings.t("保存前不会修改原文")
                 color: Theme.muted
                 font.pixelSize: Theme.smallFontSize
@@ -84,7 +84,7 @@ Popup {
             }
         }
 
-        Text {
+        PlainLabel {
             visible: !sheet.draft.summaryMode && !sheet.draft.hasSegments
             Layout.fillHeight: true
             text: Strings.t("尚无逐字稿，可以先修改标题。")
@@ -132,7 +132,7 @@ Popup {
             }
         }
 
-        Text {
+        PlainLabel {
             objectName: "editorError"
             Layout.fillWidth: true
             visible: sheet.draft.error.length > 0

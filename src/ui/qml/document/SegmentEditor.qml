@@ -16,7 +16,7 @@ RowLayout {
 
     spacing: Theme.spacing
 
-    Text {
+    PlainLabel {
         Layout.alignment: Qt.AlignTop
         Layout.topMargin: 8
         Layout.preferredWidth: 56

@@ -21,7 +21,7 @@ ColumnLayout {
         onClicked: control.expanded = !control.expanded
     }
 
-    Text {
+    PlainLabel {
         visible: control.expanded
         Layout.fillWidth: true
         text: Strings.t("仅修改这篇笔记中同名的说话人，逐字稿内容和时间不变。")
@@ -82,7 +82,7 @@ ColumnLayout {
         }
     }
 
-    Text {
+    PlainLabel {
         visible: control.expanded && control.draft.feedback.length > 0
         Layout.fillWidth: true
         text: control.draft.feedback

@@ -4,8 +4,8 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Hushnote.Ui
 
-// The summary as paragraphs: headings in semibold, the rest as inline Markdown, every one
-// selectable, the search text marked.
+// The summary as paragraphs: headings in semibold, the rest as the rich text SummaryParagraphs
+// writes from their inline Markdown, every one selectable, the search text marked.
 Item {
     id: root
     // Each {heading: bool, text: string}.
@@ -42,7 +42,7 @@ Item {
                     Layout.fillWidth: true
                     Layout.topMargin: modelData.heading ? Theme.spacingSmall : 0
                     text: modelData.text
-                    textFormat: modelData.heading ? TextEdit.PlainText : TextEdit.MarkdownText
+                    textFormat: modelData.heading ? TextEdit.PlainText : TextEdit.RichText
                     query: root.query
                     font.pixelSize: modelData.heading ? Theme.summaryHeadingFontSize : Theme.summaryFontSize
                     font.weight: modelData.heading ? Font.DemiBold : Font.Normal

@@ -38,7 +38,7 @@ Item {
         color: row.active ? Theme.amber : "transparent"
     }
 
-    Text {
+    PlainLabel {
         id: closing
         visible: row.last
         anchors.top: body.bottom
@@ -82,7 +82,7 @@ Item {
         ColumnLayout {
             Layout.fillWidth: true
             spacing: Theme.spacingTiny
-            Text {
+            PlainLabel {
                 id: speakerLabel
                 text: row.speaker
                 color: row.active ? Theme.amber : Theme.muted

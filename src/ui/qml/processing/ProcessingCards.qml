@@ -19,9 +19,9 @@ ColumnLayout {
             visible: root.model.transcriptionDone
             spacing: Theme.spacingSmall
             Icon { name: "checkmark.circle"; color: Theme.amber }
-            Text { text: Strings.t("文字已经就绪。"); color: Theme.text; font.pixelSize: Theme.fontSize }
+            PlainLabel { text: Strings.t("文字已经就绪。"); color: Theme.text; font.pixelSize: Theme.fontSize }
         }
-        Text {
+        PlainLabel {
             objectName: "chunkStatus"
             visible: !root.model.transcriptionDone && root.model.hasRecord
             text: root.model.statusLine
@@ -65,7 +65,7 @@ ColumnLayout {
             onActivated: index => root.model.templateIndex = index
         }
         Note { text: Strings.t("选择模板后，点击下方按钮生成；不会更改全局默认模板。") }
-        Text {
+        PlainLabel {
             visible: root.model.personalized
             text: Strings.t("已启用个性化整理")
             color: Theme.amber

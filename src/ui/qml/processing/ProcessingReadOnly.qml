@@ -10,7 +10,7 @@ ColumnLayout {
     spacing: Theme.spacing
     Layout.fillWidth: true
 
-    Text {
+    PlainLabel {
         Layout.fillWidth: true
         text: Strings.t("先复制到我的资料库，再校对或整理。原资料保持不变。")
         color: Theme.text

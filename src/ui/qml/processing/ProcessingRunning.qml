@@ -29,7 +29,7 @@ ColumnLayout {
             }
         }
     }
-    Text {
+    PlainLabel {
         objectName: "progressText"
         Layout.fillWidth: true
         text: root.model.progressText

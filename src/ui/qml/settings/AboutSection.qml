@@ -13,7 +13,7 @@ SectionPage {
 
     ColumnLayout {
         spacing: Theme.spacingTiny
-        Text {
+        PlainLabel {
             objectName: "versionLine"
             text: about.versionLine
             color: Theme.text

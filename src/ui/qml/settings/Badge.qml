@@ -18,6 +18,6 @@ Rectangle {
         anchors.centerIn: parent
         spacing: 4
         Icon { visible: badge.iconName.length > 0; name: badge.iconName; size: Theme.smallIconSize; color: Theme.amber }
-        Text { id: label; color: Theme.amber; font.pixelSize: Theme.smallFontSize }
+        PlainLabel { id: label; color: Theme.amber; font.pixelSize: Theme.smallFontSize }
     }
 }

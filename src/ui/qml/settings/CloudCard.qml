@@ -34,7 +34,7 @@ SettingsCard {
     RowLayout {
         Layout.fillWidth: true
         spacing: Theme.spacing
-        Text { text: "API Key"; color: Theme.text; font.pixelSize: Theme.fontSize; Layout.preferredWidth: 136 }
+        PlainLabel { text: "API Key"; color: Theme.text; font.pixelSize: Theme.fontSize; Layout.preferredWidth: 136 }
         FieldBox {
             Layout.fillWidth: true
             echoMode: TextInput.Password

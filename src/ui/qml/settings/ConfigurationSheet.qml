@@ -42,7 +42,7 @@ Sheet {
             background: Rectangle { radius: 8; color: Theme.white(0.035) }
         }
     }
-    Text {
+    PlainLabel {
         Layout.fillWidth: true
         text: editor.fileLocation
         color: Theme.muted

@@ -22,9 +22,9 @@ ColumnLayout {
 
     RowLayout {
         Layout.fillWidth: true
-        Text { text: root.label; color: Theme.text; font.pixelSize: Theme.fontSize }
+        PlainLabel { text: root.label; color: Theme.text; font.pixelSize: Theme.fontSize }
         Item { Layout.fillWidth: true }
-        Text {
+        PlainLabel {
             objectName: "counter"
             text: root.counter
             color: root.over ? Theme.danger : Theme.muted

@@ -30,4 +30,10 @@ SectionPage {
         }
     }
     Note { text: Strings.t("语言设置不会修改已有笔记或自定义 Prompt。") }
+    Note {
+        visible: Strings.saveError !== ""
+        text: Strings.saveError
+        textFormat: Text.PlainText
+        color: Theme.danger
+    }
 }

@@ -3,7 +3,7 @@ import QtQuick.Layouts
 import Hushnote.Ui
 
 // A muted explanatory line that wraps.
-Text {
+PlainLabel {
     Layout.fillWidth: true
     color: Theme.muted
     font.pixelSize: Theme.smallFontSize

@@ -16,7 +16,7 @@ SettingsCard {
     RowLayout {
         Layout.fillWidth: true
         spacing: Theme.spacing
-        Text {
+        PlainLabel {
             text: Strings.t("Ollama 地址")
             color: Theme.text
             font.pixelSize: Theme.fontSize

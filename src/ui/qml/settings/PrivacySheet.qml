@@ -30,7 +30,7 @@ Sheet {
                     "废纸篓保留原始音频和文字，当前版本不提供永久清空。应用会保留上一次记录和配置备份。导出文件由你管理。可在模型 API 设置移除密钥；卸载应用不保证移除系统凭据存储中的密钥和资料。删除数据或隐私问题请联系 privacy@hushnote.app。",
                     "旧资料不会自动迁移。通过“打开资料库（只读）”选择旧目录，再将需要的笔记复制到我的资料库；旧配置可通过配置文件编辑器导入。"
                 ]
-                Text {
+                PlainLabel {
                     required property string modelData
                     Layout.fillWidth: true
                     text: Strings.t(modelData)

@@ -24,13 +24,13 @@ ScrollView {
         spacing: 18
 
         Item { Layout.preferredHeight: 10 }
-        Text {
+        PlainLabel {
             text: page.title
             color: Theme.text
             font.pixelSize: 23
             font.bold: true
         }
-        Text {
+        PlainLabel {
             visible: page.subtitle.length > 0
             Layout.fillWidth: true
             Layout.topMargin: -10

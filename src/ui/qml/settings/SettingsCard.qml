@@ -30,7 +30,7 @@ Rectangle {
             visible: card.title.length > 0
             spacing: Theme.spacingSmall
             Icon { visible: card.iconName.length > 0; name: card.iconName; color: Theme.amber }
-            Text {
+            PlainLabel {
                 text: card.title
                 color: Theme.text
                 font.pixelSize: Theme.titleFontSize - 1
@@ -38,7 +38,7 @@ Rectangle {
             }
             Badge { visible: card.badge; text: Strings.t("已启用") }
             // Takes whatever the title leaves: a long provider name elides only when it must.
-            Text {
+            PlainLabel {
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
                 visible: card.caption.length > 0

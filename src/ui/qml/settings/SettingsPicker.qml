@@ -17,7 +17,7 @@ RowLayout {
     spacing: Theme.spacing
     Layout.fillWidth: true
 
-    Text {
+    PlainLabel {
         text: root.label
         color: Theme.text
         font.pixelSize: Theme.fontSize
@@ -32,7 +32,7 @@ RowLayout {
         displayText: currentIndex < 0 ? root.placeholder : currentText
         Accessible.name: root.label
         onActivated: index => root.activated(index)
-        contentItem: Text {
+        contentItem: PlainLabel {
             leftPadding: 10
             text: box.displayText
             color: box.currentIndex < 0 ? Theme.muted : Theme.text
@@ -59,7 +59,7 @@ RowLayout {
             required property var modelData
             width: box.width
             highlighted: box.highlightedIndex === index
-            contentItem: Text {
+            contentItem: PlainLabel {
                 text: row.modelData
                 color: Theme.text
                 font.pixelSize: Theme.fontSize

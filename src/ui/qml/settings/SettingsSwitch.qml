@@ -8,7 +8,7 @@ Switch {
     // Flush with the labels of the fields below.
     leftPadding: 0
     Accessible.name: text
-    contentItem: Text {
+    contentItem: PlainLabel {
         leftPadding: toggle.indicator.width + toggle.spacing
         text: toggle.text
         color: Theme.text

@@ -1,10 +1,11 @@
-pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Hushnote.Ui
 
 // The two panes of the settings window: the six sections in order, and the chosen one.
+// (Not a bound-component file: Qt 6.4 refuses to build a section in the Loader from one, as this
+// view itself lives in a Loader of a Window.)
 Item {
     id: root
     required property QtObject downloads
@@ -35,14 +36,14 @@ Item {
                 anchors.topMargin: Theme.spacingHuge
                 spacing: 2
 
-                Text {
+                PlainLabel {
                     text: Strings.t("设置")
                     color: Theme.text
                     font.pixelSize: Theme.headlineFontSize
                     font.bold: true
                     Layout.leftMargin: 6
                 }
-                Text {
+                PlainLabel {
                     text: "Hushnote"
                     color: Theme.muted
                     font.pixelSize: Theme.smallFontSize
@@ -67,16 +68,20 @@ Item {
         }
         Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Theme.line }
 
-        StackLayout {
+        // Only the chosen section exists: it reads its state when shown, and leaving it drops
+        // what was typed but not saved, its "已保存。" lines and any check it was running.
+        Loader {
+            objectName: "sectionLoader"
             Layout.fillWidth: true
             Layout.fillHeight: true
-            currentIndex: root.section
-            LocalModelsSection { downloads: root.downloads }
-            CloudSection {}
-            PersonalizationSection {}
-            TemplatesSection {}
-            LanguageSection {}
-            AboutSection {}
+            sourceComponent: [localModelsPage, cloudPage, personalizationPage, templatesPage, languagePage, aboutPage][root.section]
         }
     }
+
+    Component { id: localModelsPage; LocalModelsSection { downloads: root.downloads } }
+    Component { id: cloudPage; CloudSection {} }
+    Component { id: personalizationPage; PersonalizationSection {} }
+    Component { id: templatesPage; TemplatesSection {} }
+    Component { id: languagePage; LanguageSection {} }
+    Component { id: aboutPage; AboutSection {} }
 }

@@ -3,7 +3,7 @@ import QtQuick.Layouts
 import Hushnote.Ui
 
 // The result line of a settings action: red when it reports a failure, hidden when empty.
-Text {
+PlainLabel {
     property bool failed: false
     Layout.fillWidth: true
     visible: text.length > 0

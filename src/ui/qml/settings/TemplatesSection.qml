@@ -30,7 +30,7 @@ SectionPage {
                     ColumnLayout {
                         Layout.fillWidth: true
                         spacing: 2
-                        Text { text: entry.modelData.name; color: Theme.text; font.pixelSize: 14 }
+                        PlainLabel { text: entry.modelData.name; color: Theme.text; font.pixelSize: 14 }
                         Note { text: entry.modelData.description }
                     }
                     Badge {

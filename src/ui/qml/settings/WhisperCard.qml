@@ -30,7 +30,7 @@ SettingsCard {
             name: whisper.engineReady ? "checkmark.circle" : "exclamationmark.triangle"
             color: whisper.engineReady ? Theme.amber : Theme.danger
         }
-        Text {
+        PlainLabel {
             text: whisper.engineStatus
             color: whisper.engineReady ? Theme.text : Theme.danger
             font.pixelSize: Theme.fontSize
@@ -79,7 +79,7 @@ SettingsCard {
                 Rectangle { width: bar.visualPosition * parent.width; height: parent.height; radius: 3; color: Theme.amber }
             }
         }
-        Text { text: whisper.bytesText; color: Theme.muted; font.pixelSize: Theme.smallFontSize; font.family: Theme.monoFamily }
+        PlainLabel { text: whisper.bytesText; color: Theme.muted; font.pixelSize: Theme.smallFontSize; font.family: Theme.monoFamily }
     }
     // Right under the buttons and the progress bar it reports on.
     StatusLine { text: whisper.message; failed: whisper.failed }
@@ -119,7 +119,7 @@ SettingsCard {
     }
     RowLayout {
         spacing: Theme.spacingSmall
-        Text { text: Strings.t("当前转写模型"); color: Theme.muted; font.pixelSize: Theme.smallFontSize }
-        Text { text: whisper.currentModel; color: Theme.text; font.pixelSize: Theme.smallFontSize }
+        PlainLabel { text: Strings.t("当前转写模型"); color: Theme.muted; font.pixelSize: Theme.smallFontSize }
+        PlainLabel { text: whisper.currentModel; color: Theme.text; font.pixelSize: Theme.smallFontSize }
     }
 }

@@ -1,12 +1,12 @@
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 #include "platform/Errors.h"
 #include "platform/Preferences.h"
-#include "processing/TranscriptParts.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QStringList>
+#include <QTextBoundaryFinder>
 
 namespace {
 
@@ -49,7 +49,13 @@ QString requiredString(const QJsonObject &object, const QString &path, const cha
 
 qsizetype SummaryPreferences::characterCount(const QString &text)
 {
-    return TranscriptParts::characterCount(text);
+    if (text.isEmpty())
+        return 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() != -1)
+        ++count;
+    return count;
 }
 
 SummaryPreferences SummaryPreferences::load()
@@ -72,6 +78,18 @@ SummaryPreferences SummaryPreferences::load(const Preferences &defaults)
     } catch (const std::exception &) {
         return {};
     }
+}
+
+SummaryPreferences SummaryPreferences::loadStored(const Preferences &defaults)
+{
+    const auto data = defaults.data(preferencesKey);
+    if (!data)
+        return {};
+    QJsonParseError parse;
+    const QJsonDocument document = QJsonDocument::fromJson(*data, &parse);
+    if (!document.isObject())
+        throw SystemError(parse.error != QJsonParseError::NoError ? parse.errorString() : QStringLiteral("The stored summary preferences are not a JSON object."));
+    return fromJSON(document.object());
 }
 
 void SummaryPreferences::save() const

@@ -1,4 +1,4 @@
-#include "processing/SummaryTemplate.h"
+#include "services/SummaryTemplate.h"
 
 namespace {
 

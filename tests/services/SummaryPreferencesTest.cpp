@@ -1,6 +1,6 @@
 #include "platform/Errors.h"
 #include "platform/Preferences.h"
-#include "processing/SummaryPreferences.h"
+#include "services/SummaryPreferences.h"
 
 #include <QFile>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processing/SummaryTemplate.h"
+#include "services/SummaryTemplate.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -32,6 +32,10 @@ struct SummaryPreferences {
     // The stored preferences, or the defaults when nothing valid is stored. Never fails.
     static SummaryPreferences load();
     static SummaryPreferences load(const Preferences &defaults);
+    // The stored preferences as they are (not validated), or the defaults when nothing is stored;
+    // throws when stored ones do not decode. Changes start from these, so a save either keeps the
+    // person's texts or is refused by validation, never replaces them with defaults.
+    static SummaryPreferences loadStored(const Preferences &defaults);
     // Validates, then stores. Throws AppFailure; on failure nothing is written.
     void save() const;
     void save(Preferences &defaults) const;

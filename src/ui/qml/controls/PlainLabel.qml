@@ -1,0 +1,8 @@
+import QtQuick
+
+// The program's text label. It shows its text exactly as typed: a note's title, a speaker, a
+// project, a server's or a model's words may hold markup, and drawn as such it could load images
+// from anywhere or hide what it says. Only the program's own constant texts may ask for more.
+Text {
+    textFormat: Text.PlainText
+}
