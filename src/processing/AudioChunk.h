@@ -19,7 +19,4 @@ inline constexpr qint64 maxPcmBytes = 4'000'000;
 // (checked once per decoded block).
 QByteArray wav(QString path, double start, double duration, std::stop_token stop = {});
 
-// The 44-byte RIFF/WAVE header for pcmBytes bytes of 16 kHz mono 16-bit samples.
-QByteArray header(quint32 pcmBytes);
-
 } // namespace AudioChunk

@@ -3,7 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
-#include "processing/AudioChunk.h"
+#include "platform/MediaFile.h"
 #include "services/RepeatGuard.h"
 #include "services/WhisperModels.h"
 #include "services/WhisperOutput.h"
@@ -248,7 +248,7 @@ void LocalTranscriber::checkLoads(const QString &executable, const QString &mode
     if (!program.isFile() || !program.isExecutable())
         throw AppFailure(engineMissing);
     // One second of 16 kHz mono 16-bit silence.
-    QByteArray wav = AudioChunk::header(16000 * 2);
+    QByteArray wav = MediaFile::waveHeader(16000 * 2);
     wav.append(QByteArray(16000 * 2, '\0'));
     WorkFolder work;
     prepare(work.path(), work.file(QStringLiteral("audio.wav")), wav);
