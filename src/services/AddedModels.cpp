@@ -52,7 +52,7 @@ QString copyHashing(const QString &from, const QString &to, std::stop_token stop
     QCryptographicHash hash(QCryptographicHash::Sha256);
     auto fail = [&](int error) {
         ::close(out);
-        throw SystemError::fromErrno(error, to);
+        throw FileUtil::writeError(error, to);
     };
     for (;;) {
         if (stop.stop_requested()) {
@@ -77,7 +77,7 @@ QString copyHashing(const QString &from, const QString &to, std::stop_token stop
     if (::fsync(out) != 0)
         fail(errno);
     if (::close(out) != 0)
-        throw SystemError::fromErrno(errno, to);
+        throw FileUtil::writeError(errno, to);
     return QString::fromLatin1(hash.result().toHex());
 }
 
@@ -99,7 +99,7 @@ QList<WhisperModel> read(const QString &root)
         const QJsonObject entry = value.toObject();
         WhisperModel model{entry.value(QStringLiteral("id")).toString(), entry.value(QStringLiteral("name")).toString(),
                            qint64(entry.value(QStringLiteral("size")).toDouble()),
-                           entry.value(QStringLiteral("sha256")).toString(), {}};
+                           entry.value(QStringLiteral("sha256")).toString(), {}, {}};
         // An entry that could name a file outside the folder, or no file, is not ours.
         if (idFor(model.id, {}) == model.id && model.size > 0 && hex.match(model.checksum).hasMatch())
             models.append(model);
@@ -154,9 +154,11 @@ WhisperModel add(const QString &root, const QStringList &taken, const QString &f
             throw Cancelled();
         const QString target = QDir(root).filePath(model.fileName());
         if (::rename(QFile::encodeName(copy).constData(), QFile::encodeName(target).constData()) != 0)
-            throw AppFailure(QStringLiteral("模型保存失败，请检查磁盘空间。"));
+            throw FileUtil::writeError(errno, target);
         try {
             writeList(root, QList<WhisperModel>(added) << model);
+        } catch (const FileUtil::NotDurable &) {
+            throw; // listed, only not yet safe on disk: the file stays with its entry
         } catch (...) {
             QFile::remove(target);
             throw;
