@@ -69,8 +69,12 @@ QString WhisperSettings::engineStatus() const
 QStringList WhisperSettings::modelNames() const
 {
     QStringList names;
+    // A catalogue entry's name carries its size; an added model shows the size of its file.
     for (const WhisperModel &model : m_models.available())
-        names << (model.purpose.isEmpty() ? model.name : model.name + QStringLiteral(" — ") + L(model.purpose));
+        names << (model.purpose.isEmpty()
+                      ? model.name + QStringLiteral(" · ")
+                            + QLocale::c().formattedDataSize(model.size, 1, QLocale::DataSizeSIFormat)
+                      : model.name + QStringLiteral(" — ") + L(model.purpose));
     return names;
 }
 
