@@ -37,7 +37,7 @@ TEST_F(LocalModelSettingsTest, UsingAWhisperModelNeedsItsVerifiedFile)
     WhisperDownloadState downloads(models, [&] { return ModelConfiguration::load(preferences).localASRModel; });
     WhisperSettings settings(downloads, models, preferences, dir.path() + QStringLiteral("/no-whisper-cli"));
     EXPECT_EQ(settings.engineStatus(), QStringLiteral("转写引擎缺失，请重新安装 Hushnote"));
-    EXPECT_EQ(settings.modelNames(), (QStringList{"Tiny", "Small"}));
+    EXPECT_EQ(settings.modelNames(), (QStringList{"Tiny · 13 bytes", "Small · 3 bytes"}));
     settings.setModelIndex(0);
 
     settings.useSelected();
