@@ -118,7 +118,7 @@ void addSettingsCommands(QList<Entry> &entries)
          QStringLiteral("Check a configuration file (- for standard input) and apply it, like \"Save and apply\".")},
         SettingsCommands::applyConfiguration);
     add({QStringLiteral("key set"), QStringLiteral("PROVIDER"), 1, 1, {},
-         QStringLiteral("Save an API key read from standard input (never from the command line).")},
+         QStringLiteral("Save an API key read from standard input (never from the command line). PROVIDER is a cloud provider, or custom-asr / custom-summary for your own servers (where a key is optional).")},
         SettingsCommands::setKey);
     add({QStringLiteral("key remove"), QStringLiteral("PROVIDER"), 1, 1, {}, QStringLiteral("Remove a saved API key.")},
         SettingsCommands::removeKey);
