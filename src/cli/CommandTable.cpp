@@ -24,6 +24,10 @@ const OptionSpec allowCloudOption = flag(QStringLiteral("allow-cloud"),
                                          QStringLiteral("agree, for this one task, to send the note to the configured cloud "
                                                         "service (otherwise asked on the terminal, or refused without one)"));
 
+const OptionSpec parallelOption = valued(QStringLiteral("parallel"), QStringLiteral("N"),
+                                        QStringLiteral("notes at once against a server elsewhere (default: the "
+                                                       "queue.parallel-notes setting, 2); one on this computer"));
+
 struct Entry {
     CommandShape shape;
     CommandTable::Handler handler;
@@ -60,9 +64,20 @@ void addLibraryCommands(QList<Entry> &entries)
 void addJobCommands(QList<Entry> &entries)
 {
     auto add = [&](CommandShape shape, CommandTable::Handler handler) { entries.append({std::move(shape), std::move(handler)}); };
-    add({QStringLiteral("transcribe"), id, 1, 1, {allowCloudOption},
-         QStringLiteral("Transcribe a note, or resume where it stopped. Ctrl-C stops and keeps every finished chunk.")},
+    add({QStringLiteral("transcribe"), QStringLiteral("ID..."), 1, -1,
+         {flag(QStringLiteral("summarize"), QStringLiteral("write each note's minutes after its transcript")),
+          parallelOption, allowCloudOption},
+         QStringLiteral("Transcribe notes, or resume where they stopped. Several notes (or --summarize) go through the "
+                        "saved queue. Ctrl-C stops and keeps every finished chunk.")},
         JobCommands::transcribe);
+    add({QStringLiteral("queue"), {}, 0, 0, {}, QStringLiteral("Show the saved processing queue: id, state, chunks, message.")},
+        QueueCommands::show);
+    add({QStringLiteral("queue stop"), QStringLiteral("[ID...]"), 0, -1, {},
+         QStringLiteral("Stop the queue (or only these notes) after the chunk in progress; finished chunks stay.")},
+        QueueCommands::stop);
+    add({QStringLiteral("queue resume"), {}, 0, 0, {parallelOption, allowCloudOption},
+         QStringLiteral("Work through what is left of the saved queue, each note from its own saved progress.")},
+        QueueCommands::resume);
     add({QStringLiteral("summarize"), id, 1, 1,
          {valued(QStringLiteral("template"), QStringLiteral("TEMPLATE_ID"), QStringLiteral("use this summary template instead of the saved one")),
           allowCloudOption},
