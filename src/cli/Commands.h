@@ -28,6 +28,14 @@ QCoro::Task<int> transcribe(ParsedCommand command);
 QCoro::Task<int> summarize(ParsedCommand command);
 }
 
+namespace QueueCommands {
+// Several notes, or one with --summarize: through the saved processing queue.
+QCoro::Task<int> transcribe(ParsedCommand command);
+QCoro::Task<int> show(ParsedCommand command);
+QCoro::Task<int> stop(ParsedCommand command);
+QCoro::Task<int> resume(ParsedCommand command);
+}
+
 namespace SettingsCommands {
 QCoro::Task<int> showConfiguration(ParsedCommand command);
 QCoro::Task<int> applyConfiguration(ParsedCommand command);

@@ -44,6 +44,9 @@ public:
     QCoro::Task<bool> checkAPI(CloudProvider provider, QString model, QString key,
                                std::stop_token stop = {}) const;
 
+    // The model ids a custom server at `address` lists under "models"; the key is optional.
+    QCoro::Task<QStringList> listModels(QString address, QString key, std::stop_token stop = {}) const;
+
     // A chat completion posted to url; the first choice's content.
     QCoro::Task<QString> complete(QUrl url, QString key, QJsonObject body, std::stop_token stop = {}) const;
     // The body of the request, refused past 2 MiB and never read when the head fails validation.
@@ -53,10 +56,17 @@ public:
     static void validateResponse(const HttpResponseHead &head);
     // The content of a chat completion, or the AppFailure that explains why there is none.
     static QString parse(const QByteArray &body);
+    using FormFields = QList<QPair<QByteArray, QByteArray>>;
     // The multipart/form-data body of an OpenAI or Grok upload; no "response_format" part when
     // responseFormat is empty.
     static QByteArray multipartBody(const QByteArray &boundary, const QString &model, const QByteArray &responseFormat,
                                     const QByteArray &wav);
+    // The text fields in order, then the WAV as the "file" part.
+    static QByteArray multipartBody(const QByteArray &boundary, const FormFields &fields, const QByteArray &wav);
+    // A "text" answer: the body itself (or a JSON transcript, which some servers send anyway).
+    static std::optional<ChunkTranscript> plainTranscriptOf(const QByteArray &body);
+    // The statuses with which a server says it does not offer the asked answer format.
+    static bool refusesFormat(int status);
     // The transcript of an upload's answer: "text" (required, not blank) and, when present,
     // "segments" with "start", "end" in seconds and "text". Absent when there is no usable text.
     static std::optional<ChunkTranscript> transcriptOf(const QByteArray &body);
@@ -64,11 +74,14 @@ public:
     static std::optional<QStringList> modelIDs(const QByteArray &body);
     // The JSON body of a DashScope transcription: the WAV inline as a Base64 data URL.
     static QJsonObject dashScopeTranscriptionBody(const QString &model, const QByteArray &wav);
-    // The JSON body of a summary request, with the provider's own switches.
-    static QJsonObject summaryBody(CloudProvider provider, const QString &model, const QString &systemPrompt,
+    // The JSON body of a summary request, with the provider's own switches (none for a custom server).
+    static QJsonObject summaryBody(std::optional<CloudProvider> provider, const QString &model, const QString &systemPrompt,
                                    const QString &text);
 
 private:
+    QCoro::Task<QStringList> modelsAt(QUrl url, QString key, std::stop_token stop) const;
+    QCoro::Task<ChunkTranscript> customUpload(QUrl base, QByteArray wav, QString key, QString model,
+                                              std::stop_token stop) const;
     QCoro::Task<ChunkTranscript> upload(CloudProvider provider, QByteArray wav, QString key, QString model,
                                 std::stop_token stop) const;
 

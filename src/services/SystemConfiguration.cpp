@@ -24,6 +24,9 @@ const QStringList modelKeys{QStringLiteral("region"),        QStringLiteral("asr
                             QStringLiteral("summaryModel"),  QStringLiteral("asrService"),
                             QStringLiteral("localASRModel"), QStringLiteral("summaryService"),
                             QStringLiteral("ollamaURL"),     QStringLiteral("ollamaModel")};
+// Documents written before the custom server existed lack these; an export always has them.
+const QStringList modelOptionalKeys{QStringLiteral("customASRURL"), QStringLiteral("customASRModel"),
+                                    QStringLiteral("customSummaryURL"), QStringLiteral("customSummaryModel")};
 const QStringList summaryKeys{QStringLiteral("templateID"), QStringLiteral("enabled"), QStringLiteral("background"),
                               QStringLiteral("focus"), QStringLiteral("instructions")};
 const QStringList summaryOptionalKeys{QStringLiteral("promptOverrides")};
@@ -63,8 +66,8 @@ int decodeVersion(const QJsonValue &value)
 
 ModelConfiguration decodeModels(const QJsonObject &object)
 {
-    for (const QString &key : modelKeys) {
-        if (!object.value(key).isString())
+    for (const QString &key : modelKeys + modelOptionalKeys) {
+        if (object.contains(key) && !object.value(key).isString())
             typeMismatch(QStringLiteral("models.") + key, "a string");
     }
     return *ModelConfiguration::fromJSON(object);
@@ -150,7 +153,7 @@ SystemConfiguration SystemConfiguration::parse(const QString &text)
         throw AppFailure(QStringLiteral("配置缺少模型或整理偏好。"));
     const QJsonObject models = root.value(QStringLiteral("models")).toObject();
     const QJsonObject summary = root.value(QStringLiteral("summary")).toObject();
-    checkKeys(models, modelKeys);
+    checkKeys(models, modelKeys, modelOptionalKeys);
     checkKeys(summary, summaryKeys, summaryOptionalKeys);
 
     SystemConfiguration configuration;

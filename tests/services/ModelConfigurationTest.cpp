@@ -62,7 +62,7 @@ TEST_F(ModelConfigurationTest, SaveWritesAllKeysAndPinsThePreviousRegionOnce)
     configuration.save(store);
     EXPECT_EQ(store.string(LegacyKeyRegion::preferencesKey), QStringLiteral("singapore"));
     const QJsonObject stored = QJsonDocument::fromJson(*store.data(ModelConfiguration::preferencesKey)).object();
-    EXPECT_EQ(stored.keys().size(), 8);
+    EXPECT_EQ(stored.keys().size(), 12); // the eight of the cloud and local engines, four of the custom server
     EXPECT_EQ(ModelConfiguration::load(store), configuration);
 
     // Later region changes never move the pin.
