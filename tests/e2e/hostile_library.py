@@ -31,11 +31,12 @@ origin = "http://127.0.0.1:%d" % server.server_address[1]
 
 
 def text_of(node):
+    """What a screen reader reads of a node: its text, else its name."""
     try:
         text = node.queryText()
+        return text.getText(0, text.characterCount) or node.name
     except NotImplementedError:
-        return ""
-    return text.getText(0, text.characterCount)
+        return node.name
 
 
 def image(name):
@@ -56,15 +57,16 @@ try:
                   segments=[{"id": "s1", "start": 0, "end": 5, "text": image("segment") + "said", "speaker": speaker}])
     program = Program(sys.argv[1], home)
     try:
-        row = program.wait_for("the row with the literal title", lambda n: n.name.startswith(title) and showing(n))
+        row = program.wait_for("the row with the literal title", lambda n: n.name.startswith(title) and n.getRole() == pyatspi.ROLE_LIST_ITEM
+                         and showing(n))
         program.wait_for("the project entry with its literal name", lambda n: n.name == project and showing(n))
         press(row)
         program.wait_for("the transcript's speaker as written", lambda n: speaker in n.name and showing(n))
-        press(program.wait_for("the 纪要 tab", lambda n: n.name == "纪要" and n.getRole() == pyatspi.ROLE_PAGE_TAB
+        press(program.wait_for("the 纪要 tab", lambda n: n.name == "纪要" and n.getRole() == pyatspi.ROLE_PUSH_BUTTON
                                and showing(n)))
-        # The image's address is part of what is read out: it was not taken as markup.
-        program.wait_for("the minutes shown as text",
-                         lambda n: "summary-md.png" in text_of(n) and "kept" in text_of(n) and showing(n))
+        # The images' markup is part of what is read out: it was not taken as markup.
+        for literal in ("![x](%s/summary-md.png)" % origin, image("summary-html"), "![z][y]"):
+            program.wait_for("the minutes reading %r" % literal, lambda n: literal in text_of(n) and showing(n))
         program.quit()
     finally:
         program.kill()

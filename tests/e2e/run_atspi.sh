@@ -22,7 +22,7 @@ mkfifo "$work/displayfd"
 Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp 3>"$work/displayfd" &
 xvfb=$!
 read -r display <"$work/displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display"
+export DISPLAY=":$display" PYTHONDONTWRITEBYTECODE=1
 
 status=0
 dbus-run-session -- sh -c '
