@@ -44,7 +44,12 @@ ApplicationWindow {
         downloads: AppDownloads
         onQuitConfirmed: Qt.quit()
     }
-    onClosing: (close) => { close.accepted = quitGuard.requestQuit() }
+    // Closing the main window ends the program, the settings window with it.
+    onClosing: (close) => {
+        close.accepted = quitGuard.requestQuit()
+        if (close.accepted)
+            Qt.callLater(Qt.quit)
+    }
 
     menuBar: AppMenuBar {
         // Rebuilt with the content so that its titles follow the language.
