@@ -42,6 +42,7 @@ ApplicationWindow {
         id: quitGuard
         workspace: AppWorkspace
         downloads: AppDownloads
+        queue: AppQueue
         onQuitConfirmed: Qt.quit()
     }
     onClosing: (close) => { close.accepted = quitGuard.requestQuit() }
@@ -64,6 +65,7 @@ ApplicationWindow {
         sourceComponent: WorkspaceView {
             workspace: AppWorkspace
             audio: AppAudio
+            queue: AppQueue
             quitting: quitGuard.terminating
             onSettingsRequested: window.openSettings()
         }
