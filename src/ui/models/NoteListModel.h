@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NoteSelection.h"
+
 #include <QAbstractListModel>
 #include <QPointer>
 #include <QtQml/qqml.h>
@@ -7,7 +9,6 @@
 #include <optional>
 #include <vector>
 
-class NoteSelection;
 class Workspace;
 struct Recording;
 
@@ -17,7 +18,6 @@ struct Recording;
 // list with no note in common (another library) resets it. The selected row follows selectedID.
 class NoteListModel : public QAbstractListModel {
     Q_OBJECT
-    Q_MOC_INCLUDE("NoteSelection.h")
     QML_ELEMENT
     Q_DISABLE_COPY_MOVE(NoteListModel)
     Q_PROPERTY(Workspace *workspace READ workspace WRITE setWorkspace NOTIFY workspaceChanged)

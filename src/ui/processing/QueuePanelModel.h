@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QueueController.h"
 #include "processing/ProcessingQueue.h"
 
 #include <QAbstractListModel>
@@ -8,7 +9,6 @@
 #include <QtQml/qqml.h>
 
 class QFileSystemWatcher;
-class QueueController;
 class Workspace;
 
 // The queue panel: every note of the saved processing queue with its title, state, chunk progress
@@ -18,7 +18,6 @@ class Workspace;
 // writes the stop into the queue, where whoever runs it picks it up after the chunk in progress.
 class QueuePanelModel : public QAbstractListModel {
     Q_OBJECT
-    Q_MOC_INCLUDE("QueueController.h")
     Q_MOC_INCLUDE("workspace/Workspace.h")
     QML_ELEMENT
     Q_DISABLE_COPY_MOVE(QueuePanelModel)
