@@ -1,6 +1,8 @@
 #include "../workspace/WorkspaceFixture.h"
 
+#include "platform/Preferences.h"
 #include "processing/ProcessingQueue.h"
+#include "services/ModelConfiguration.h"
 #include "QueueController.h"
 #include "QueuePanelModel.h"
 
@@ -18,6 +20,7 @@ protected:
 
     void SetUp() override
     {
+        Preferences::shared().remove(ModelConfiguration::preferencesKey);
         Recording note = LibraryFixture::note(LibraryFixture::newID(), QStringLiteral("2026-03-02T08:00:00Z"));
         note.title = QStringLiteral("<b>Interview</b>");
         note.duration = 754; // 13 chunks
@@ -97,4 +100,32 @@ TEST_F(QueuePanelTest, ConsentIsAskedOnceForAllNotesAndDecliningLeavesNoTrace)
     EXPECT_TRUE(other.read().items.empty());
     EXPECT_EQ(model.count(), 0);
     EXPECT_EQ(prompts.cloudAsked, 1);
+}
+
+TEST_F(QueuePanelTest, TheWindowWorksThroughTheQueueMarkingEachFailureAndGoingOn)
+{
+    // A server on this computer needs no consent; the notes' audio is missing, so each note fails
+    // with its own message and the queue goes on to the next.
+    ModelConfiguration configuration;
+    configuration.asrService = QStringLiteral("custom");
+    configuration.customASRURL = QStringLiteral("http://127.0.0.1:9/v1");
+    configuration.customASRModel = QStringLiteral("large-v3");
+    configuration.save();
+    QueueController controller(*library, prompts, *workspace, ProcessingQueue(file));
+    QueuePanelModel model;
+    model.setWorkspace(workspace.get());
+    model.setController(&controller);
+    QSignalSpy running(&controller, &QueueController::runningChanged);
+    controller.enqueue({first, second}, false);
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return running.count() == 2 && !controller.running(); }));
+    EXPECT_EQ(prompts.cloudAsked, 0);
+    const QueueContents saved = other.read();
+    ASSERT_EQ(saved.items.size(), 2u);
+    for (const QueueItem &item : saved.items) {
+        EXPECT_EQ(item.state, QueueItem::failed);
+        EXPECT_FALSE(item.message.isEmpty());
+    }
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return model.unfinishedCount() == 0 && model.count() == 2; }));
+    EXPECT_FALSE(model.canResume());
+    EXPECT_EQ(stored(first).completedChunks, 3);
 }
