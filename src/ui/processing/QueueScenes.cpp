@@ -1,11 +1,16 @@
-// The processing queue's scenes for scripts/screenshots: several notes marked in the list, and
-// the queue panel with a note of each state.
+// The processing queue's scenes for scripts/screenshots: several notes marked in the list, the
+// queue panel with a note of each state, and the queue's card at the foot of "本地模型".
 #include "shell/ScreenshotScenes.h"
 
 #include "library/Recording.h"
 #include "platform/Localization.h"
 #include "processing/ProcessingQueue.h"
 #include "workspace/Workspace.h"
+
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QWindow>
 
 HUSHNOTE_SCREENSHOT_SCENE("main-multiselect", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> {
@@ -31,3 +36,25 @@ HUSHNOTE_SCREENSHOT_SCENE("main-queue", ScreenshotScene::Library::Sample, [](Sce
     context.call(QStringLiteral("queueChip"), "openPanel");
     co_await SceneContext::pause(300);
 });
+
+HUSHNOTE_SCREENSHOT_SCENE(
+    "settings-queue", ScreenshotScene::Library::Sample,
+    [](SceneContext context) -> QCoro::Task<> {
+        QMetaObject::invokeMethod(context.window, "openSettings");
+        co_await SceneContext::pause(100);
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            if (window->objectName() == QLatin1String("settingsWindow"))
+                QMetaObject::invokeMethod(window, "showSection", Q_ARG(QVariant, 0));
+        }
+        co_await SceneContext::pause(200);
+        // The page scrolled to its end, where the queue's card is.
+        for (QWindow *window : QGuiApplication::topLevelWindows()) {
+            auto *page = window->findChild<QQuickItem *>(QStringLiteral("localModelsPage"));
+            auto *flickable = page ? page->property("contentItem").value<QQuickItem *>() : nullptr;
+            if (flickable) {
+                flickable->setProperty("contentY", flickable->property("contentHeight").toReal() - flickable->height());
+            }
+        }
+        co_await SceneContext::pause(200);
+    },
+    QStringLiteral("settingsWindow"), true);
