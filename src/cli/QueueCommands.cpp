@@ -124,17 +124,7 @@ QCoro::Task<int> transcribe(ParsedCommand command)
     }
     const bool summarize = command.has(QStringLiteral("summarize"));
     // Finished entries make way; unfinished ones stay and run with the new ones.
-    ProcessingQueue().update([&](QueueContents &contents) {
-        std::erase_if(contents.items, [](const QueueItem &item) { return item.finished(); });
-        for (const QString &id : ids) {
-            const auto known = std::find_if(contents.items.begin(), contents.items.end(),
-                                            [&](const QueueItem &item) { return item.noteID == id; });
-            if (known == contents.items.end())
-                contents.items.push_back(QueueItem{id, summarize, QueueItem::waiting, {}});
-            else
-                known->summarize = known->summarize || summarize;
-        }
-    });
+    ProcessingQueue().update([&](QueueContents &contents) { contents.add(ids, summarize); });
     co_return co_await runSavedQueue(std::move(command));
 }
 

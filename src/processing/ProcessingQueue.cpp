@@ -27,6 +27,18 @@ void QueueContents::resumeInterrupted()
     }
 }
 
+void QueueContents::add(const QStringList &noteIDs, bool summarize)
+{
+    std::erase_if(items, [](const QueueItem &item) { return item.finished(); });
+    for (const QString &id : noteIDs) {
+        const auto known = std::find_if(items.begin(), items.end(), [&](const QueueItem &item) { return item.noteID == id; });
+        if (known == items.end())
+            items.push_back(QueueItem{id, summarize, QueueItem::waiting, {}});
+        else
+            known->summarize = known->summarize || summarize;
+    }
+}
+
 bool QueueContents::hasWork() const
 {
     return std::any_of(items.begin(), items.end(), [](const QueueItem &item) { return !item.finished(); });

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -35,6 +36,9 @@ struct QueueContents {
     // Items left "running" by a program that ended without finishing them wait again; each note
     // resumes from its own saved progress.
     void resumeInterrupted();
+    // Queues the notes behind the unfinished ones; finished entries make way, and a note already
+    // waiting or running keeps its place (asked to summarise when either asks for it).
+    void add(const QStringList &noteIDs, bool summarize);
     bool hasWork() const;
     QJsonObject toJSON() const;
     // Absent when the text is not a queue of this version.

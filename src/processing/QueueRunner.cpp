@@ -88,7 +88,7 @@ QCoro::Task<bool> QueueRunner::run(SummaryPreferences preferences)
     if (unfinished == 0)
         co_return true;
     const ModelConfiguration configuration = m_configuration();
-    const bool allowed = co_await askConsent(configuration, int(unfinished), summaries);
+    const bool allowed = co_await askConsent(&m_prompts.person(), configuration, int(unfinished), summaries);
     if (!self || !allowed)
         co_return false;
     m_prompts.setAllowed(true);
@@ -110,7 +110,8 @@ QCoro::Task<bool> QueueRunner::run(SummaryPreferences preferences)
     co_return true;
 }
 
-QCoro::Task<bool> QueueRunner::askConsent(ModelConfiguration configuration, int notes, bool summaries)
+QCoro::Task<bool> QueueRunner::askConsent(UserPrompts *person, ModelConfiguration configuration, int notes,
+                                          bool summaries)
 {
     for (const bool summary : {false, true}) {
         if (summary && !summaries)
@@ -119,7 +120,7 @@ QCoro::Task<bool> QueueRunner::askConsent(ModelConfiguration configuration, int 
         if (!target)
             continue;
         const CloudConsentDialog texts = CloudConsent::dialog(*target, summary, notes);
-        QCoro::Task<bool> answer = m_prompts.person().confirmCloudUpload(
+        QCoro::Task<bool> answer = person->confirmCloudUpload(
             texts.messageText, texts.informativeText, texts.confirmButton, texts.cancelButton);
         if (!co_await answer)
             co_return false;

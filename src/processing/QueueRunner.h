@@ -67,12 +67,15 @@ public:
     const QueueContents &contents() const { return m_contents; }
     // The notes running right now, one per busy lane.
     QStringList runningNotes() const;
+    // The one question for `notes` notes, asked of the person before any of them leaves this
+    // computer (nothing is asked for this computer's engines or a server on loopback).
+    static QCoro::Task<bool> askConsent(UserPrompts *person, ModelConfiguration configuration, int notes,
+                                        bool summaries);
 
 Q_SIGNALS:
     void contentsChanged();
 
 private:
-    QCoro::Task<bool> askConsent(ModelConfiguration configuration, int notes, bool summaries);
     QCoro::Task<> work(Workspace *lane, SummaryPreferences preferences);
     QCoro::Task<> runItem(Workspace *lane, QueueItem item, SummaryPreferences preferences);
     QCoro::Task<bool> runStage(Workspace *lane, bool summary, SummaryPreferences preferences);

@@ -42,6 +42,7 @@ ApplicationWindow {
         id: quitGuard
         workspace: AppWorkspace
         downloads: AppDownloads
+        queue: AppQueue
         onQuitConfirmed: Qt.quit()
     }
     // Closing the main window ends the program, the settings window with it.
@@ -69,6 +70,7 @@ ApplicationWindow {
         sourceComponent: WorkspaceView {
             workspace: AppWorkspace
             audio: AppAudio
+            queue: AppQueue
             quitting: quitGuard.terminating
             onSettingsRequested: window.openSettings()
         }

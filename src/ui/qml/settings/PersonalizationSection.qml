@@ -18,40 +18,11 @@ SectionPage {
     ColumnLayout {
         Layout.fillWidth: true
         spacing: Theme.spacingTiny
-        Switch {
-            id: toggle
+        SettingsSwitch {
             objectName: "personalizationSwitch"
-            // Flush with the labels of the fields below.
-            leftPadding: 0
             text: Strings.t("启用个性化整理")
             checked: editor.enabled
             onToggled: editor.enabled = checked
-            Accessible.name: text
-            contentItem: PlainLabel {
-                leftPadding: toggle.indicator.width + toggle.spacing
-                text: toggle.text
-                color: Theme.text
-                font.pixelSize: Theme.fontSize
-                verticalAlignment: Text.AlignVCenter
-            }
-            indicator: Rectangle {
-                x: toggle.leftPadding
-                y: (toggle.height - height) / 2
-                implicitWidth: 34
-                implicitHeight: 18
-                radius: 9
-                color: toggle.checked ? Theme.amber : Theme.white(0.12)
-                border.color: toggle.visualFocus ? Theme.amberAt(Theme.focusRingOpacity) : "transparent"
-                Rectangle {
-                    x: toggle.checked ? parent.width - width - 2 : 2
-                    y: 2
-                    width: 14
-                    height: 14
-                    radius: 7
-                    color: Theme.text
-                    Behavior on x { NumberAnimation { duration: Theme.hoverDuration } }
-                }
-            }
         }
         Note { text: Strings.t("启用后，这些偏好会随纪要请求发送给所选服务。关闭后保留填写内容，但不会用于生成。") }
     }
