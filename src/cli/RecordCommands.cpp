@@ -2,12 +2,16 @@
 
 #include "cli/CliFailure.h"
 #include "cli/CliOutput.h"
+#include "cli/CliSession.h"
 #include "cli/InterruptWatcher.h"
 #include "cli/ProgressDisplay.h"
 #include "library/NativeLibrary.h"
 #include "platform/Localization.h"
 #include "platform/SoundCapture.h"
+#include "recording/LiveTranscription.h"
 #include "recording/Recorder.h"
+#include "services/SummaryPreferences.h"
+#include "workspace/Workspace.h"
 
 #include <QRegularExpression>
 
@@ -72,6 +76,12 @@ QCoro::Task<int> record(ParsedCommand command)
         ? std::optional<double>(parseDuration(command)) : std::nullopt;
     const bool transcribe = command.has(QStringLiteral("transcribe"));
 
+    // With --transcribe, a Workspace over the same library transcribes each finished minute.
+    std::optional<CliSession> session;
+    if (transcribe) {
+        session.emplace(command.has(QStringLiteral("allow-cloud")));
+        co_await session->openHome();
+    }
     NativeLibrary library;
     Recorder recorder(library);
     ProgressDisplay display;
@@ -90,23 +100,36 @@ QCoro::Task<int> record(ParsedCommand command)
     // The id at once: whoever started the recording can find its note while it runs.
     CliOutput::result(started.id);
     std::fflush(stdout);
+    std::optional<LiveTranscription> live;
+    if (session)
+        live.emplace(session->workspace(), library.root(), recorder, started, SummaryPreferences::load());
     if (wasInterrupted())
         recorder.stop();
-    const Recording saved = co_await recorder.whenFinished();
+    co_await recorder.whenFinished();
     display.finish();
     if (recorder.notice())
         CliOutput::notice(*recorder.notice());
     if (recorder.error())
-        throw CliFailure(*recorder.error());
-    if (wasInterrupted())
-        co_return ExitStatus::interrupted;
-    if (transcribe && saved.duration > 0) {
-        ParsedCommand job = command;
-        job.name = QStringLiteral("transcribe");
-        job.positional = QStringList{saved.id};
-        co_return co_await JobCommands::transcribe(std::move(job));
+        CliOutput::error(*recorder.error());
+    if (live) {
+        Workspace &workspace = session->workspace();
+        if (wasInterrupted()) {
+            // Ctrl-C stops everything: the chunk in progress is dropped, finished ones stay.
+            workspace.stopJob();
+            if (workspace.jobID())
+                co_await workspace.whenJobEnds();
+        } else {
+            // What is left, the last partial minute included.
+            QObject::connect(&workspace, &Workspace::progressTextChanged, &guard,
+                             [&] { display.update(workspace.progress(), workspace.progressText()); });
+            co_await live->finish();
+            display.finish();
+        }
+        session->report();
     }
-    co_return ExitStatus::success;
+    if (recorder.error())
+        co_return ExitStatus::failure;
+    co_return wasInterrupted() ? ExitStatus::interrupted : ExitStatus::success;
 }
 
 } // namespace RecordCommands

@@ -1,34 +1,20 @@
 #include "recording/Recorder.h"
 
+#include "library/RecordingClose.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
 #include "platform/FileLock.h"
 #include "platform/Localization.h"
-#include "platform/MediaFile.h"
 #include "platform/SoundCapture.h"
 
 #include <QCoroSignal>
 #include <QDateTime>
-#include <QFile>
-
-#include <cmath>
 
 namespace {
 
 std::shared_ptr<SoundCapture> openSource(const QString &source, const QString &label)
 {
     return std::make_shared<SoundCapture>(source, label);
-}
-
-double measuredSeconds(const QString &path, double fallback)
-{
-    try {
-        MediaFile file(path);
-        const double seconds = file.duration();
-        return std::isfinite(seconds) ? seconds : fallback;
-    } catch (const std::exception &) {
-        return fallback;
-    }
 }
 
 } // namespace
@@ -43,9 +29,7 @@ Recorder::~Recorder()
     m_thread.join();
     // The outcome posted by the thread is dropped with this object; the note is closed here.
     try {
-        CaptureLoop::Outcome outcome;
-        outcome.seconds = m_elapsed;
-        closeNote(outcome);
+        closeNote();
     } catch (const std::exception &) {
         // Still "recording" with nobody holding it: the next home read recovers it.
     }
@@ -143,14 +127,10 @@ void Recorder::stop()
     setState(State::Stopping);
 }
 
-Recording Recorder::closeNote(const CaptureLoop::Outcome &outcome)
+Recording Recorder::closeNote()
 {
-    Recording closed = m_note.note;
-    closed.duration = std::clamp(measuredSeconds(*closed.audioURL, outcome.seconds), 0.0, 43'200.0);
-    closed.status = QStringLiteral("ready");
-    const Recording saved = m_library.saveNow(m_note.note, closed);
-    // Removed while still held: a home read elsewhere then finds nothing left to recover.
-    QFile::remove(m_library.noteFolder(closed.id) + QLatin1Char('/') + NativeLibrary::recordingLockName());
+    Recording saved = RecordingClose::closeNow(m_library, m_note.note.id, false);
+    // The lock file went while still held: a home read elsewhere finds nothing to recover.
     m_note.lock.reset();
     return saved;
 }
@@ -173,7 +153,7 @@ QCoro::Task<> Recorder::onEnded(CaptureLoop::Outcome outcome)
         break;
     }
     try {
-        m_saved = co_await runOn(m_library.executor(), [this, outcome] { return closeNote(outcome); });
+        m_saved = co_await runOn(m_library.executor(), [this] { return closeNote(); });
     } catch (...) {
         m_saveError = std::current_exception();
         m_error = describeCurrentError();

@@ -69,7 +69,7 @@ private:
     void onBlock(const CaptureLoop::Block &block);
     QCoro::Task<> onEnded(CaptureLoop::Outcome outcome);
     // The note as the recording leaves it; blocking, on the library's executor.
-    Recording closeNote(const CaptureLoop::Outcome &outcome);
+    Recording closeNote();
 
     NativeLibrary &m_library;
     State m_state = State::Idle;

@@ -5,6 +5,8 @@
 #include "platform/FileUtil.h"
 #include "platform/MediaFile.h"
 #include "platform/OpusWriter.h"
+#include "processing/JobFixture.h"
+#include "recording/LiveTranscription.h"
 #include "recording/Recorder.h"
 #include "support/AudioFixtures.h"
 #include "support/PrivateSoundServer.h"
@@ -188,6 +190,40 @@ TEST_F(RecorderTest, BothSourcesAreMixedAndEachKeepsItsLevel)
     EXPECT_LT(levels[loudestSystem].microphone, 0.001F);
     EXPECT_LT(loudestMicrophone, loudestSystem);
     EXPECT_GT(peakOf(*note.audioURL), 0.1F);
+}
+
+// Each finished minute is transcribed while the recording goes on; the stop transcribes the last
+// part; no chunk twice.
+TEST_F(RecorderTest, FinishedMinutesAreTranscribedWhileRecording)
+{
+    JobTest::Fixture fixture(root());
+    NativeLibrary library(root()); // as hushnote-cli records: beside the Workspace's own store
+    Recorder recorder(library);
+    std::vector<double> calledAt; // seconds recorded when each chunk reached the engine
+    fixture.onChunk = [&](int) { calledAt.push_back(recorder.elapsed()); };
+    Recorder::Options options;
+    options.sources = Recorder::Sources::System;
+    const Recording started = TestSupport::runTask(recorder.start(options));
+    LiveTranscription live(*fixture.workspace, root(), recorder, started, SummaryPreferences());
+    while (recorder.elapsed() < 64)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    recorder.stop();
+    TestSupport::runTask(recorder.whenFinished());
+    TestSupport::runTask(live.finish());
+
+    ASSERT_EQ(calledAt.size(), 2u);
+    EXPECT_LT(calledAt[0], 64);
+    EXPECT_GE(calledAt[1], 64);
+    const Recording note = fixture.onDisk(started.id);
+    EXPECT_EQ(note.status, QStringLiteral("transcribed"));
+    EXPECT_EQ(note.completedChunks, 2);
+    ASSERT_EQ(note.segments.size(), 2u);
+    EXPECT_EQ(note.segments[0].text, QStringLiteral("第1段"));
+    EXPECT_EQ(note.segments[0].end, 60);
+    EXPECT_EQ(note.segments[1].text, QStringLiteral("第2段"));
+    EXPECT_NEAR(note.segments[1].end, note.duration, 1e-9);
+    EXPECT_GE(note.duration, 64);
+    EXPECT_FALSE(fixture.workspace->error().has_value()) << fixture.workspace->error()->toStdString();
 }
 
 class RecordCommandTest : public RecorderTest {
