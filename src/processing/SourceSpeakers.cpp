@@ -11,30 +11,44 @@ constexpr double readingsPerSecond = 10;
 constexpr double loudSystem = 0.01;  // RMS; below it the system is taken as silent
 constexpr double silence = 0.003;    // mean RMS of both sources below which nobody spoke
 constexpr double dominance = 2.0;    // one side at least twice the other
+constexpr float quiet = 0.003F;      // RMS, about -50 dBFS: no voice in this tenth
 
 } // namespace
 
 namespace SourceSpeakers {
 
-std::vector<Level> read(const QString &path)
+Levels read(const QString &path)
 {
-    std::vector<Level> levels;
+    Levels levels;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return levels;
+    levels.bothSources = true;
     for (const QByteArray &line : file.readAll().split('\n')) {
         const qsizetype tab = line.indexOf('\t');
         if (tab < 0)
             continue; // a line cut short by a crash
         if (line.startsWith('-') || line.endsWith('-'))
-            return {}; // recorded from one source only: nothing to compare
+            levels.bothSources = false;
         bool microphoneOk = false, systemOk = false;
         const float microphone = line.left(tab).toFloat(&microphoneOk);
         const float system = line.mid(tab + 1).toFloat(&systemOk);
-        if (microphoneOk && systemOk && std::isfinite(microphone) && std::isfinite(system))
-            levels.push_back({std::max(0.0F, microphone), std::max(0.0F, system)});
+        if ((microphoneOk || line.startsWith('-')) && (systemOk || line.endsWith('-')) && std::isfinite(microphone)
+            && std::isfinite(system))
+            levels.readings.push_back({std::max(0.0F, microphone), std::max(0.0F, system)});
     }
+    levels.bothSources = levels.bothSources && !levels.readings.empty();
     return levels;
+}
+
+bool silent(const Levels &levels, double start, double end)
+{
+    const auto first = size_t(std::max(0.0, std::floor(start * readingsPerSecond)));
+    const auto last = size_t(std::max(0.0, std::ceil(end * readingsPerSecond)));
+    if (last <= first || last > levels.readings.size())
+        return false;
+    return std::all_of(levels.readings.begin() + qsizetype(first), levels.readings.begin() + qsizetype(last),
+                       [](const Level &level) { return level.microphone < quiet && level.system < quiet; });
 }
 
 double leakOf(const std::vector<Level> &levels)
@@ -73,14 +87,14 @@ QString speakerFor(const std::vector<Level> &levels, double leak, double start, 
     return {};
 }
 
-void label(std::vector<Segment> &segments, const std::vector<Level> &levels)
+void label(std::vector<Segment> &segments, const Levels &levels)
 {
-    if (levels.empty())
+    if (!levels.bothSources)
         return;
-    const double leak = leakOf(levels);
+    const double leak = leakOf(levels.readings);
     for (Segment &segment : segments) {
         if (segment.speaker.isEmpty())
-            segment.speaker = speakerFor(levels, leak, segment.start, segment.end);
+            segment.speaker = speakerFor(levels.readings, leak, segment.start, segment.end);
     }
 }
 

@@ -414,11 +414,12 @@ QCoro::Task<> WorkspaceJob::transcribe()
     const QString audio = *m_working.audioURL;
     const double duration = m_working.duration;
     const std::stop_token stop = m_state->stop.get_token();
-    // A note recorded here from both sources names its speakers by which source was louder.
+    // A note recorded here skips the minutes in which nothing was heard and, from both sources,
+    // names its speakers by which source was louder.
     const QString levelsFile = QFileInfo(audio).absolutePath() + QStringLiteral("/levels.tsv");
-    QCoro::Task<std::vector<SourceSpeakers::Level>> readingLevels =
+    QCoro::Task<SourceSpeakers::Levels> readingLevels =
         runInBackground([levelsFile] { return SourceSpeakers::read(levelsFile); });
-    const std::vector<SourceSpeakers::Level> levels = co_await readingLevels;
+    const SourceSpeakers::Levels levels = co_await readingLevels;
     ensureAlive();
     for (qint64 i = first; i < m_chunks; ++i) {
         JobMessages::checkStop(stop);
@@ -429,6 +430,11 @@ QCoro::Task<> WorkspaceJob::transcribe()
         ws.setProgress(double(i) / double(m_chunks));
 
         const double length = std::min(chunkSeconds, duration - start);
+        if (SourceSpeakers::silent(levels, start, start + length)) {
+            m_working.completedChunks = i + 1;
+            co_await save();
+            continue;
+        }
         QCoro::Task<QByteArray> decoding =
             runInBackground([audio, start, length, stop] { return AudioChunk::wav(audio, start, length, stop); });
         QByteArray wav = co_await decoding;

@@ -66,7 +66,9 @@ QCoro::Task<Recording> Recorder::start(Options options)
             }
             return opened;
         });
-        const QString title = QStringLiteral("录音 ") + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        // The title is the note's own text, the same in every interface language.
+        const QString title =
+            QStringLiteral("录音 %1").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
         m_note = co_await m_library.beginRecording(title);
         const QString audio = *m_note.note.audioURL;
         const QString folder = m_library.noteFolder(m_note.note.id);

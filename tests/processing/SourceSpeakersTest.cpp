@@ -1,3 +1,4 @@
+#include "processing/JobFixture.h"
 #include "processing/SourceSpeakers.h"
 
 #include <QFile>
@@ -36,9 +37,10 @@ TEST(SourceSpeakersTest, DominantSourceNamesTheSpeakerDespiteTheLeak)
                                               {3, "0.0600", "0.1000"},
                                               {2, "0.1600", "0.1000"},
                                               {2, "0.0005", "0.0005"}});
-    const std::vector<SourceSpeakers::Level> levels = SourceSpeakers::read(path);
-    ASSERT_EQ(levels.size(), 100u);
-    EXPECT_NEAR(SourceSpeakers::leakOf(levels), 0.6, 1e-6);
+    const SourceSpeakers::Levels levels = SourceSpeakers::read(path);
+    ASSERT_EQ(levels.readings.size(), 100u);
+    EXPECT_TRUE(levels.bothSources);
+    EXPECT_NEAR(SourceSpeakers::leakOf(levels.readings), 0.6, 1e-6);
 
     std::vector<Segment> segments{segment(0, 3), segment(3, 6), segment(6, 8), segment(8, 10), segment(0, 3, QStringLiteral("Ann")),
                                   segment(9.5, 30)};
@@ -55,10 +57,31 @@ TEST(SourceSpeakersTest, DominantSourceNamesTheSpeakerDespiteTheLeak)
 TEST(SourceSpeakersTest, SingleSourceOrMissingLevelsGiveNoSpeakers)
 {
     QTemporaryDir folder;
-    const QString path = writeLevels(folder, {{3, "0.1000", "-"}});
-    EXPECT_TRUE(SourceSpeakers::read(path).empty());
-    EXPECT_TRUE(SourceSpeakers::read(folder.filePath(QStringLiteral("missing.tsv"))).empty());
+    const SourceSpeakers::Levels levels = SourceSpeakers::read(writeLevels(folder, {{3, "0.1000", "-"}}));
+    EXPECT_FALSE(levels.bothSources);
+    EXPECT_EQ(levels.readings.size(), 30u);
+    EXPECT_TRUE(SourceSpeakers::read(folder.filePath(QStringLiteral("missing.tsv"))).readings.empty());
     std::vector<Segment> segments{segment(0, 3)};
-    SourceSpeakers::label(segments, SourceSpeakers::read(path));
+    SourceSpeakers::label(segments, levels);
     EXPECT_EQ(segments[0].speaker, QString());
+}
+
+// A recorded minute in which nothing was heard is counted as done without asking the engine,
+// which would invent text over silence; a minute with sound is transcribed as always.
+TEST(SourceSpeakersTest, SilentMinutesOfARecordingReachNoEngine)
+{
+    JobTest::Fixture fixture;
+    const Recording note = fixture.importNote(AudioFixtures::tone(QStringLiteral("wav"), 70, 16000, 1));
+    QTemporaryDir unused;
+    const QString levels = writeLevels(unused, {{50, "0.1000", "-"}, {20, "0.0001", "-"}});
+    ASSERT_TRUE(QFile::copy(levels, fixture.library->noteFolder(note.id) + QStringLiteral("/levels.tsv")));
+    fixture.runJob(false);
+
+    EXPECT_EQ(fixture.wavSizes.size(), 1u);
+    const Recording done = fixture.onDisk(note.id);
+    EXPECT_EQ(done.completedChunks, 2);
+    EXPECT_EQ(done.status, QStringLiteral("transcribed"));
+    ASSERT_EQ(done.segments.size(), 1u);
+    EXPECT_EQ(done.segments[0].end, 60);
+    EXPECT_EQ(done.segments[0].speaker, QString());
 }

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -192,10 +193,35 @@ TEST_F(RecorderTest, BothSourcesAreMixedAndEachKeepsItsLevel)
     EXPECT_GT(peakOf(*note.audioURL), 0.1F);
 }
 
+// The length limit and a disk running low end a recording by themselves, with a notice, and the
+// note keeps what was recorded.
+TEST_F(RecorderTest, LimitsStopTheRecordingAndKeepIt)
+{
+    NativeLibrary library(root());
+    Recorder recorder(library);
+    Recorder::Options options;
+    options.limits.maxSeconds = 1.5;
+    TestSupport::runTask(recorder.start(options));
+    Recording note = TestSupport::runTask(recorder.whenFinished());
+    EXPECT_NEAR(note.duration, 1.5, 0.15);
+    EXPECT_EQ(recorder.notice(), QStringLiteral("录音已达到 12 小时上限，已停止并保存。"));
+
+    options.limits = {};
+    options.limits.minFreeBytes = std::numeric_limits<qint64>::max(); // never this much free
+    TestSupport::runTask(recorder.start(options));
+    note = TestSupport::runTask(recorder.whenFinished());
+    EXPECT_NEAR(note.duration, 1.0, 0.15); // stopped at the first sync
+    EXPECT_EQ(recorder.notice(), QStringLiteral("磁盘空间即将用完，录音已停止并保存。"));
+    EXPECT_EQ(note.status, QStringLiteral("ready"));
+    EXPECT_FALSE(recorder.error().has_value());
+}
+
 // Each finished minute is transcribed while the recording goes on; the stop transcribes the last
 // part; no chunk twice.
 TEST_F(RecorderTest, FinishedMinutesAreTranscribedWhileRecording)
 {
+    QProcess player; // a minute of silence would be skipped: sound in both minutes
+    m_server.startPlaying(player, AudioFixtures::tone(QStringLiteral("wav"), 80, 48000, 1), QStringLiteral("speakers"));
     JobTest::Fixture fixture(root());
     NativeLibrary library(root()); // as hushnote-cli records: beside the Workspace's own store
     Recorder recorder(library);
@@ -210,6 +236,8 @@ TEST_F(RecorderTest, FinishedMinutesAreTranscribedWhileRecording)
     recorder.stop();
     TestSupport::runTask(recorder.whenFinished());
     TestSupport::runTask(live.finish());
+    player.kill();
+    player.waitForFinished(-1);
 
     ASSERT_EQ(calledAt.size(), 2u);
     EXPECT_LT(calledAt[0], 64);

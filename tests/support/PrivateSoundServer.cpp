@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -36,7 +35,10 @@ PrivateSoundServer::PrivateSoundServer()
 
     // Every client of this process and its children talks to this server only.
     ::setenv("PULSE_SERVER", QFile::encodeName(QStringLiteral("unix:") + socket).constData(), 1);
-    m_daemon.setProcessEnvironment(environment());
+    // Off the session bus: a second test's daemon would find the server's bus name taken and quit.
+    QProcessEnvironment daemonEnvironment = environment();
+    daemonEnvironment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
+    m_daemon.setProcessEnvironment(daemonEnvironment);
     m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_daemon.start(QStringLiteral("pulseaudio"),
                    {QStringLiteral("-n"), QStringLiteral("-F"), script.fileName(), QStringLiteral("--daemonize=no"),
@@ -55,12 +57,12 @@ PrivateSoundServer::PrivateSoundServer()
         info.waitForFinished(-1);
         if (info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
             return;
-        if (m_daemon.state() == QProcess::NotRunning) {
+        // Also the pause between two looks: true once the daemon has given up.
+        if (m_daemon.waitForFinished(50)) {
             ADD_FAILURE() << "the private pulseaudio exited at start";
             m_skipReason = QStringLiteral("pulseaudio exited at start");
             return;
         }
-        QThread::msleep(50);
     }
 }
 
