@@ -8,7 +8,7 @@
 // Mono sound encoded as Opus in an Ogg file while it arrives. Ogg has no index at the end: every
 // page stands on its own, so a file whose writer was killed plays up to its last complete page.
 // flush() puts everything encoded so far into pages and syncs them to disk; a recording calls it
-// every second. Failures throw SystemError (FFmpeg's or the file's, "磁盘空间不足" when full).
+// every half second. Failures throw SystemError (FFmpeg's or the file's, "磁盘空间不足" when full).
 // Blocking; used by one thread at a time.
 class OpusWriter final {
 public:

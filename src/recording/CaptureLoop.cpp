@@ -16,6 +16,9 @@
 
 namespace {
 
+// How much sound a crash may cost at most.
+constexpr double syncInterval = 0.5;
+
 float rms(const std::vector<float> &block)
 {
     double sum = 0;
@@ -83,7 +86,7 @@ CaptureLoop::Outcome CaptureLoop::run(const std::function<void(const Block &)> &
             Block block{audio->seconds(), m_microphone ? rms(microphone) : 0.0F, m_system ? rms(system) : 0.0F};
             levelLines += levelText(m_microphone != nullptr, block.microphone) + '\t'
                 + levelText(m_system != nullptr, block.system) + '\n';
-            if (block.seconds - lastSync >= 1.0) {
+            if (block.seconds - lastSync >= syncInterval) {
                 audio->flush();
                 levels->append(std::exchange(levelLines, {}));
                 levels->sync();

@@ -10,8 +10,8 @@ class SoundCapture;
 
 // The work of one recording, on its own thread: reads a tenth of a second from each source, mixes
 // the sources into the stored audio, keeps each source's level beside it (one line per tenth:
-// microphone and system level, RMS 0…1, "-" for a source not recorded) and, every second, syncs both files to disk, so a crash
-// loses at most the last second. Ends on a stop request, at the length limit, when the disk runs
+// microphone and system level, RMS 0…1, "-" for a source not recorded) and, every half second,
+// syncs both files to disk, so a crash loses at most the last half second. Ends on a stop request, at the length limit, when the disk runs
 // low, or when a source or a write fails; the audio is closed properly in every case.
 class CaptureLoop final {
 public:

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr double chunkSeconds = 60;
-// The recording syncs its audio every second: a chunk is whole on disk this long after its end.
+// The recording syncs its audio every half second: a chunk is whole on disk this long after its end.
 constexpr double syncMargin = 1.5;
 
 } // namespace
