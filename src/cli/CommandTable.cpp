@@ -58,6 +58,17 @@ void addLibraryCommands(QList<Entry> &entries)
     add({QStringLiteral("copy"), id, 1, 1, {libraryOption},
          QStringLiteral("Copy a note of another library (--library DIR) into the home library; prints the copy's id.")},
         LibraryCommands::copy);
+    add({QStringLiteral("record"), {}, 0, 0,
+         {valued(QStringLiteral("source"), QStringLiteral("mic|system|both"),
+                 QStringLiteral("what to record: the microphone (default), what the computer plays, or both mixed")),
+          valued(QStringLiteral("device"), QStringLiteral("NAME"),
+                 QStringLiteral("the microphone's source (with --source system: the output's monitor); see --list-devices")),
+          valued(QStringLiteral("duration"), QStringLiteral("LENGTH"), QStringLiteral("stop after this much sound, e.g. 20s, 45m, 1h")),
+          flag(QStringLiteral("transcribe"), QStringLiteral("transcribe the note when the recording ends")),
+          allowCloudOption,
+          flag(QStringLiteral("list-devices"), QStringLiteral("list the sound sources and exit"))},
+         QStringLiteral("Record a new note; prints its id at once. Ctrl-C stops and keeps everything recorded.")},
+        RecordCommands::record);
 }
 
 // The processing jobs and the export.

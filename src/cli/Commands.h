@@ -36,6 +36,11 @@ QCoro::Task<int> stop(ParsedCommand command);
 QCoro::Task<int> resume(ParsedCommand command);
 }
 
+namespace RecordCommands {
+// A new note recorded from the microphone, the system's output or both; prints its id at once.
+QCoro::Task<int> record(ParsedCommand command);
+}
+
 namespace SettingsCommands {
 QCoro::Task<int> showConfiguration(ParsedCommand command);
 QCoro::Task<int> applyConfiguration(ParsedCommand command);

@@ -166,6 +166,7 @@ Recording decodeWithQt(const QByteArray &json)
     recording.summaryTemplate = optionalString(object, "summaryTemplate");
     recording.summaryTemplateName = optionalString(object, "summaryTemplateName");
     recording.summaryTemplateVersion = optionalInteger(object, "summaryTemplateVersion");
+    recording.interrupted = optionalBool(object, "interrupted");
     return recording;
 }
 
@@ -338,7 +339,8 @@ const std::pair<std::string_view, std::optional<QString> Recording::*> optionalS
     {"storedAudioName", &Recording::storedAudioName}, {"status", &Recording::status},
     {"summaryTemplate", &Recording::summaryTemplate}, {"summaryTemplateName", &Recording::summaryTemplateName}};
 const std::pair<std::string_view, std::optional<bool> Recording::*> optionalBools[] = {
-    {"starred", &Recording::starred}, {"summaryStale", &Recording::summaryStale}};
+    {"starred", &Recording::starred}, {"summaryStale", &Recording::summaryStale},
+    {"interrupted", &Recording::interrupted}};
 const std::pair<std::string_view, std::optional<qint64> Recording::*> optionalIntegers[] = {
     {"completedChunks", &Recording::completedChunks}, {"summaryTemplateVersion", &Recording::summaryTemplateVersion}};
 
@@ -429,6 +431,7 @@ QByteArray encodeRecording(const Recording &recording)
     insertIfPresent(object, "summaryTemplate", recording.summaryTemplate);
     insertIfPresent(object, "summaryTemplateName", recording.summaryTemplateName);
     insertIfPresent(object, "summaryTemplateVersion", recording.summaryTemplateVersion);
+    insertIfPresent(object, "interrupted", recording.interrupted);
     // QJsonObject keeps its keys sorted, so the indented output is sorted at every level.
     return escapeForReading(QJsonDocument(object).toJson(QJsonDocument::Indented));
 }

@@ -34,6 +34,9 @@ struct Recording {
     std::optional<QString> summaryTemplate;
     std::optional<QString> summaryTemplateName;
     std::optional<qint64> summaryTemplateVersion;
+    // True on a note recorded here whose recording ended without a stop (the program was killed or
+    // the power failed): its audio runs up to the last second written. Absent on every other note.
+    std::optional<bool> interrupted;
     // Location of the audio copy, filled in by the reader only when the file exists. Never stored.
     std::optional<QString> audioURL;
 

@@ -14,6 +14,7 @@
 #include "processing/CloudConsent.h"
 #include "processing/JobEngines.h"
 #include "processing/JobMessages.h"
+#include "processing/SourceSpeakers.h"
 #include "processing/SummaryStage.h"
 #include "processing/TranscriptParts.h"
 #include "services/ModelConfiguration.h"
@@ -21,6 +22,7 @@
 #include "services/SummaryPreferences.h"
 
 #include <QCoroSignal>
+#include <QFileInfo>
 #include <QPointer>
 #include <QUuid>
 
@@ -408,6 +410,13 @@ QCoro::Task<> WorkspaceJob::transcribe()
     const QString audio = *m_working.audioURL;
     const double duration = m_working.duration;
     const std::stop_token stop = m_state->stop.get_token();
+    // A note recorded here skips the minutes in which nothing was heard and, from both sources,
+    // names its speakers by which source was louder.
+    const QString levelsFile = QFileInfo(audio).absolutePath() + QStringLiteral("/levels.tsv");
+    QCoro::Task<SourceSpeakers::Levels> readingLevels =
+        runInBackground([levelsFile] { return SourceSpeakers::read(levelsFile); });
+    const SourceSpeakers::Levels levels = co_await readingLevels;
+    ensureAlive();
     for (qint64 i = first; i < m_chunks; ++i) {
         JobMessages::checkStop(stop);
         const double start = chunkSeconds * double(i);
@@ -417,6 +426,11 @@ QCoro::Task<> WorkspaceJob::transcribe()
         ws.setProgress(double(i) / double(m_chunks));
 
         const double length = std::min(chunkSeconds, duration - start);
+        if (SourceSpeakers::silent(levels, start, start + length)) {
+            m_working.completedChunks = i + 1;
+            co_await save();
+            continue;
+        }
         QCoro::Task<QByteArray> decoding =
             runInBackground([audio, start, length, stop] { return AudioChunk::wav(audio, start, length, stop); });
         QByteArray wav = co_await decoding;
@@ -444,7 +458,9 @@ QCoro::Task<> WorkspaceJob::transcribe()
         ensureAlive();
         JobMessages::checkStop(stop);
         const double end = std::min(chunkSeconds * double(i + 1), duration);
-        for (Segment &segment : ChunkSegments::place(tidied.first, start, end))
+        std::vector<Segment> placed = ChunkSegments::place(tidied.first, start, end);
+        SourceSpeakers::label(placed, levels);
+        for (Segment &segment : placed)
             m_working.segments.push_back(std::move(segment));
         m_working.completedChunks = i + 1;
         co_await save();
