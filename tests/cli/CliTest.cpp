@@ -23,6 +23,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -602,9 +603,10 @@ TEST_F(CliTest, OwnServerWorksThroughSeveralNotesAndAKilledQueueResumes)
     const QJsonArray segments{QJsonObject{{"start", 0.0}, {"end", 4.0}, {"text", "第一句"}},
                               QJsonObject{{"start", 4.0}, {"end", 8.5}, {"text", "第二句"}}};
     const auto transcript = TestSupport::CannedResponse::json(QJsonObject{{"text", "第一句第二句"}, {"segments", segments}});
-    // Two chunks are answered; after them the server goes quiet, and the program is killed.
-    server.enqueueAnswer("audio/transcriptions", transcript);
-    server.enqueueAnswer("audio/transcriptions", transcript);
+    // The first two uploads are held until both are in flight and then answered; every later one
+    // gets no answer, and the program is killed.
+    server.enqueueAnswer("audio/transcriptions", TestSupport::CannedResponse::heldUntilReleased(transcript));
+    server.enqueueAnswer("audio/transcriptions", TestSupport::CannedResponse::heldUntilReleased(transcript));
     server.setStandingAnswer("audio/transcriptions", TestSupport::CannedResponse::neverAnswer());
     server.setStandingAnswer("chat/completions", TestSupport::CannedResponse::json(
                                                      TestSupport::FakeProviderServer::completion(QStringLiteral("## 纪要"))));
@@ -628,9 +630,16 @@ TEST_F(CliTest, OwnServerWorksThroughSeveralNotesAndAKilledQueueResumes)
     QProcess process;
     start(process, QStringList{QStringLiteral("transcribe")} + ids + QStringList{QStringLiteral("--summarize")});
     process.closeWriteChannel();
-    // Two notes at once (the default): both first chunks saved, both second chunks in flight.
-    for (int i = 0; i < 1800 && (savedChunks() < 2 || server.heldCount() < 2) && process.state() == QProcess::Running; ++i)
-        process.waitForFinished(100);
+    auto waitWhileRunning = [&](const std::function<bool()> &done) {
+        while (!done() && process.state() == QProcess::Running)
+            process.waitForFinished(100);
+    };
+    // Two notes at once (the default): both first chunks in flight together; once answered, both
+    // are saved and both second chunks are in flight.
+    waitWhileRunning([&] { return server.heldCount() == 2; });
+    ASSERT_EQ(server.heldCount(), 2u) << process.readAllStandardError().toStdString();
+    server.releaseHeld();
+    waitWhileRunning([&] { return savedChunks() == 2 && server.heldCount() == 2; });
     ASSERT_EQ(savedChunks(), 2) << process.readAllStandardError().toStdString();
     ASSERT_EQ(server.heldCount(), 2u);
     ::kill(pid_t(process.processId()), SIGKILL);
