@@ -125,7 +125,8 @@ Invocation parse(const QStringList &arguments, const QList<CommandShape> &shapes
 
     const CommandShape *shape = nullptr;
     int consumed = 1;
-    if (isGroup(shapes, first)) {
+    // A group may also be a command of its own ("queue" and "queue stop").
+    if (isGroup(shapes, first) && !(arguments.size() < 2 && findShape(shapes, first))) {
         const QString members = groupMembers(shapes, first).join(QLatin1Char('|'));
         if (arguments.size() < 2 || arguments.at(1) == QLatin1String("--help") || arguments.at(1) == QLatin1String("-h")) {
             if (arguments.size() >= 2) {

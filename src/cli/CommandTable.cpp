@@ -24,6 +24,10 @@ const OptionSpec allowCloudOption = flag(QStringLiteral("allow-cloud"),
                                          QStringLiteral("agree, for this one task, to send the note to the configured cloud "
                                                         "service (otherwise asked on the terminal, or refused without one)"));
 
+const OptionSpec parallelOption = valued(QStringLiteral("parallel"), QStringLiteral("N"),
+                                        QStringLiteral("notes at once against a server elsewhere (default: the "
+                                                       "queue.parallel-notes setting, 2); one on this computer"));
+
 struct Entry {
     CommandShape shape;
     CommandTable::Handler handler;
@@ -54,15 +58,37 @@ void addLibraryCommands(QList<Entry> &entries)
     add({QStringLiteral("copy"), id, 1, 1, {libraryOption},
          QStringLiteral("Copy a note of another library (--library DIR) into the home library; prints the copy's id.")},
         LibraryCommands::copy);
+    add({QStringLiteral("record"), {}, 0, 0,
+         {valued(QStringLiteral("source"), QStringLiteral("mic|system|both"),
+                 QStringLiteral("what to record: the microphone (default), what the computer plays, or both mixed")),
+          valued(QStringLiteral("device"), QStringLiteral("NAME"),
+                 QStringLiteral("the microphone's source (with --source system: the output's monitor); see --list-devices")),
+          valued(QStringLiteral("duration"), QStringLiteral("LENGTH"), QStringLiteral("stop after this much sound, e.g. 20s, 45m, 1h")),
+          flag(QStringLiteral("transcribe"), QStringLiteral("transcribe the note when the recording ends")),
+          allowCloudOption,
+          flag(QStringLiteral("list-devices"), QStringLiteral("list the sound sources and exit"))},
+         QStringLiteral("Record a new note; prints its id at once. Ctrl-C stops and keeps everything recorded.")},
+        RecordCommands::record);
 }
 
 // The processing jobs and the export.
 void addJobCommands(QList<Entry> &entries)
 {
     auto add = [&](CommandShape shape, CommandTable::Handler handler) { entries.append({std::move(shape), std::move(handler)}); };
-    add({QStringLiteral("transcribe"), id, 1, 1, {allowCloudOption},
-         QStringLiteral("Transcribe a note, or resume where it stopped. Ctrl-C stops and keeps every finished chunk.")},
+    add({QStringLiteral("transcribe"), QStringLiteral("ID..."), 1, -1,
+         {flag(QStringLiteral("summarize"), QStringLiteral("write each note's minutes after its transcript")),
+          parallelOption, allowCloudOption},
+         QStringLiteral("Transcribe notes, or resume where they stopped. Several notes (or --summarize) go through the "
+                        "saved queue. Ctrl-C stops and keeps every finished chunk.")},
         JobCommands::transcribe);
+    add({QStringLiteral("queue"), {}, 0, 0, {}, QStringLiteral("Show the saved processing queue: id, state, chunks, message.")},
+        QueueCommands::show);
+    add({QStringLiteral("queue stop"), QStringLiteral("[ID...]"), 0, -1, {},
+         QStringLiteral("Stop the queue (or only these notes) after the chunk in progress; finished chunks stay.")},
+        QueueCommands::stop);
+    add({QStringLiteral("queue resume"), {}, 0, 0, {parallelOption, allowCloudOption},
+         QStringLiteral("Work through what is left of the saved queue, each note from its own saved progress.")},
+        QueueCommands::resume);
     add({QStringLiteral("summarize"), id, 1, 1,
          {valued(QStringLiteral("template"), QStringLiteral("TEMPLATE_ID"), QStringLiteral("use this summary template instead of the saved one")),
           allowCloudOption},
@@ -118,7 +144,7 @@ void addSettingsCommands(QList<Entry> &entries)
          QStringLiteral("Check a configuration file (- for standard input) and apply it, like \"Save and apply\".")},
         SettingsCommands::applyConfiguration);
     add({QStringLiteral("key set"), QStringLiteral("PROVIDER"), 1, 1, {},
-         QStringLiteral("Save an API key read from standard input (never from the command line).")},
+         QStringLiteral("Save an API key read from standard input (never from the command line). PROVIDER is a cloud provider, or custom-asr / custom-summary for your own servers (where a key is optional).")},
         SettingsCommands::setKey);
     add({QStringLiteral("key remove"), QStringLiteral("PROVIDER"), 1, 1, {}, QStringLiteral("Remove a saved API key.")},
         SettingsCommands::removeKey);
@@ -201,14 +227,13 @@ QString help(const QString &topic)
 {
     if (topic.isEmpty())
         return usage();
-    QString text;
+    // A command that is also a group ("queue", "queue stop") is described with its members.
+    QStringList parts;
     for (const CommandShape &shape : shapes()) {
-        if (shape.name == topic)
-            return CliArguments::commandHelp(shape);
-        if (shape.name.startsWith(topic + QLatin1Char(' ')))
-            text += CliArguments::commandHelp(shape) + QLatin1Char('\n');
+        if (shape.name == topic || shape.name.startsWith(topic + QLatin1Char(' ')))
+            parts << CliArguments::commandHelp(shape);
     }
-    return text;
+    return parts.join(QLatin1Char('\n'));
 }
 
 } // namespace CommandTable

@@ -28,6 +28,19 @@ QCoro::Task<int> transcribe(ParsedCommand command);
 QCoro::Task<int> summarize(ParsedCommand command);
 }
 
+namespace QueueCommands {
+// Several notes, or one with --summarize: through the saved processing queue.
+QCoro::Task<int> transcribe(ParsedCommand command);
+QCoro::Task<int> show(ParsedCommand command);
+QCoro::Task<int> stop(ParsedCommand command);
+QCoro::Task<int> resume(ParsedCommand command);
+}
+
+namespace RecordCommands {
+// A new note recorded from the microphone, the system's output or both; prints its id at once.
+QCoro::Task<int> record(ParsedCommand command);
+}
+
 namespace SettingsCommands {
 QCoro::Task<int> showConfiguration(ParsedCommand command);
 QCoro::Task<int> applyConfiguration(ParsedCommand command);

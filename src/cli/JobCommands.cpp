@@ -77,6 +77,8 @@ namespace JobCommands {
 
 QCoro::Task<int> transcribe(ParsedCommand command)
 {
+    if (command.positional.size() > 1 || command.has(QStringLiteral("summarize")))
+        co_return co_await QueueCommands::transcribe(std::move(command));
     CliSession session(command.has(QStringLiteral("allow-cloud")));
     co_await session.openHome();
     // Arguments of a co_await call are named locals: g++ 12 destroys some temporaries there twice.

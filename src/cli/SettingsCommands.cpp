@@ -6,6 +6,7 @@
 #include "cli/TerminalInput.h"
 #include "platform/AppEvents.h"
 #include "services/CloudProvider.h"
+#include "services/CustomServer.h"
 #include "services/KeyVault.h"
 #include "services/ModelClient.h"
 #include "services/ModelConfiguration.h"
@@ -22,14 +23,27 @@ namespace {
 // A key is a line of text; anything much longer is not one.
 constexpr qint64 maxKeyBytes = 64 * 1024;
 
-CloudProvider providerArgument(const ParsedCommand &command)
+// A key's owner: a cloud provider, or the custom server of one role ("custom-asr",
+// "custom-summary").
+struct KeyOwner {
+    QString account;
+    std::optional<CloudProvider> provider;
+    bool summary = false;
+};
+
+KeyOwner keyOwner(const ParsedCommand &command)
 {
     const QString name = command.positional.first();
     if (const std::optional<CloudProvider> provider = CloudProvider::fromRawValue(name))
-        return *provider;
+        return {name, provider};
+    for (const bool summary : {false, true}) {
+        if (name == CustomServer::account(summary))
+            return {name, std::nullopt, summary};
+    }
     QStringList known;
     for (const CloudProvider &provider : CloudProvider::allCases())
         known << provider.rawValue();
+    known << CustomServer::account(false) << CustomServer::account(true);
     throw UsageError(QStringLiteral("unknown provider '%1' (one of: %2)").arg(name, known.join(QStringLiteral(", "))),
                      command.name);
 }
@@ -103,9 +117,8 @@ QCoro::Task<int> applyConfiguration(ParsedCommand command)
 
 QCoro::Task<int> setKey(ParsedCommand command)
 {
-    const CloudProvider provider = providerArgument(command);
+    const QString account = keyOwner(command).account;
     const QString key = co_await readKey();
-    const QString account = provider.rawValue();
     co_await KeyVault::shared().write(key, account);
     Q_EMIT AppEvents::instance().providerKeysChanged();
     CliOutput::notice(L(QStringLiteral("已保存。")));
@@ -114,8 +127,7 @@ QCoro::Task<int> setKey(ParsedCommand command)
 
 QCoro::Task<int> removeKey(ParsedCommand command)
 {
-    const CloudProvider provider = providerArgument(command);
-    const QString account = provider.rawValue();
+    const QString account = keyOwner(command).account;
     co_await KeyVault::shared().remove(account);
     Q_EMIT AppEvents::instance().providerKeysChanged();
     CliOutput::notice(L(QStringLiteral("已移除。")));
@@ -124,10 +136,12 @@ QCoro::Task<int> removeKey(ParsedCommand command)
 
 QCoro::Task<int> checkKey(ParsedCommand command)
 {
-    const CloudProvider provider = providerArgument(command);
-    const QString model = command.value(QStringLiteral("model"), defaultModel(provider));
-    const QString account = provider.rawValue();
-    const std::optional<QString> stored = co_await KeyVault::shared().read(account);
+    const KeyOwner owner = keyOwner(command);
+    const ModelConfiguration configuration = ModelConfiguration::load();
+    const QString configured = owner.summary ? configuration.customSummaryModel : configuration.customASRModel;
+    const QString model =
+        command.value(QStringLiteral("model"), owner.provider ? defaultModel(*owner.provider) : configured);
+    const std::optional<QString> stored = co_await KeyVault::shared().read(owner.account);
     const QString key = stored.value_or(QString());
 
     std::stop_source stop;
@@ -136,7 +150,14 @@ QCoro::Task<int> checkKey(ParsedCommand command)
         QObject::connect(watcher, &InterruptWatcher::interrupted, &guard, [&stop] { stop.request_stop(); });
     ModelClient client;
     const std::stop_token token = stop.get_token();
-    const bool listed = co_await client.checkAPI(provider, model, key, token);
+    bool listed = false;
+    if (owner.provider) {
+        listed = co_await client.checkAPI(*owner.provider, model, key, token);
+    } else {
+        const QString address = owner.summary ? configuration.customSummaryURL : configuration.customASRURL;
+        const QStringList ids = co_await client.listModels(address, key, token);
+        listed = ids.contains(model);
+    }
     CliOutput::result(listed ? L(QStringLiteral("API 已连接，所选模型在列表中。"))
                              : L(QStringLiteral("API 已连接；列表未包含所选模型，调用权限需实际生成时验证。")));
     co_return ExitStatus::success;

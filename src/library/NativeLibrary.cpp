@@ -79,6 +79,7 @@ LibrarySnapshot NativeLibrary::loadHomeNow(std::stop_token stop) const
 {
     prepare();
     reclaimAbandonedImports();
+    recoverInterruptedRecordings();
     // Stamped before reading: a note rewritten in between is read again by the next changesNow().
     QHash<QString, Stamp> stamps = noteStamps();
     std::optional<Stamp> projects = stampOf(projectsFile());

@@ -9,10 +9,20 @@
 #include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
+class FileLock;
 class QThreadPool;
+
+// A note that is being recorded, as created by NativeLibrary::beginRecording: its status is
+// "recording" while the lock is held. A note whose lock nobody holds was left by a recording that
+// died, and the next home read recovers it.
+struct RecordingStart {
+    Recording note;
+    std::shared_ptr<FileLock> lock;
+};
 
 // What other programs changed in the home library since this one last read or wrote it.
 struct LibraryChanges {
@@ -63,6 +73,11 @@ public:
     // Creates a new note from an audio file (or a copy of a foreign note with new audio).
     // Defined in NativeLibraryImport.cpp.
     QCoro::Task<Recording> importAudio(QString audioPath, std::optional<Recording> copyOf);
+    // Creates an empty note for a recording: duration 0, status "recording", the audio to come in
+    // storedAudioName (audioURL names it though it does not exist yet). Defined there too.
+    QCoro::Task<RecordingStart> beginRecording(QString title);
+    // The lock file in a note folder that a live recording holds.
+    static QString recordingLockName() { return QStringLiteral("recording.lock"); }
 
     // Blocking forms; run them on executor() (or where nothing else writes the library).
     // Refuses links in the structure ("资料库包含不安全的链接。") and creates root/recordings
@@ -78,6 +93,12 @@ public:
     // Removes the hidden ".import-" folders no running import holds (left by one that died); part
     // of every home read. Best effort: what cannot be removed stays hidden.
     void reclaimAbandonedImports() const;
+    RecordingStart beginRecordingNow(const QString &title) const;
+    // Part of every home read: each note whose recorder is gone (its lock file left behind, held
+    // by nobody) gets its audio closed properly (every intact second kept), its measured duration,
+    // status "ready" ("paused" or "transcribed" with chunks done) and interrupted = true. Best
+    // effort per note: one that cannot be recovered is left, and read, as it is.
+    void recoverInterruptedRecordings() const;
 
 private:
     // Identity and times of a file as last read or written here; equal stamps mean untouched.

@@ -243,7 +243,53 @@ Recording importNow(const NativeLibrary &library, const QString &audioPath, cons
     }
 }
 
+// The new note's folder, made visible in one rename: its note and the lock, nothing else yet.
+Recording recordingNow(const NativeLibrary &library, const QString &title, std::shared_ptr<FileLock> &lock)
+{
+    library.prepare();
+    const BuildingFolder created = createBuildingFolder(library);
+    const QString finalFolder = library.noteFolder(created.id);
+    try {
+        ::chmod(QFile::encodeName(created.path).constData(), 0700);
+        const QString lockPath = created.path + QLatin1Char('/') + NativeLibrary::recordingLockName();
+        FileUtil::writeAtomically(lockPath, {}, 0600);
+        std::optional<FileLock> held = FileLock::acquire(lockPath, O_RDONLY, false);
+        if (!held)
+            throw SystemError::fromErrno(EWOULDBLOCK, lockPath);
+        lock = std::make_shared<FileLock>(std::move(*held));
+
+        Recording note = describe(created.id, title, 0, QStringLiteral("audio.ogg"), std::nullopt);
+        note.status = QStringLiteral("recording");
+        FileUtil::writeAtomically(created.path + QStringLiteral("/record.json"), RecordCodec::encodeRecording(note));
+        moveIntoPlace(created.path, finalFolder);
+        try {
+            FileUtil::syncFolder(library.recordingsFolder());
+        } catch (...) {
+            removeQuietly(finalFolder);
+            throw;
+        }
+        note.audioURL = finalFolder + QLatin1Char('/') + *note.storedAudioName;
+        return note;
+    } catch (...) {
+        lock.reset();
+        removeQuietly(created.path);
+        throw;
+    }
+}
+
 } // namespace
+
+RecordingStart NativeLibrary::beginRecordingNow(const QString &title) const
+{
+    RecordingStart start;
+    start.note = recordingNow(*this, title, start.lock);
+    return start;
+}
+
+QCoro::Task<RecordingStart> NativeLibrary::beginRecording(QString title)
+{
+    return runOn(executor(), [this, title = std::move(title)] { return beginRecordingNow(title); });
+}
 
 void NativeLibrary::reclaimAbandonedImports() const
 {

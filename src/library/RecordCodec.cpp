@@ -167,6 +167,7 @@ Recording decodeWithQt(const QByteArray &json)
     recording.summaryTemplateName = optionalString(object, "summaryTemplateName");
     recording.summaryTemplateVersion = optionalInteger(object, "summaryTemplateVersion");
     recording.spokenLanguage = optionalString(object, "spokenLanguage");
+    recording.interrupted = optionalBool(object, "interrupted");
     return recording;
 }
 
@@ -340,7 +341,8 @@ const std::pair<std::string_view, std::optional<QString> Recording::*> optionalS
     {"summaryTemplate", &Recording::summaryTemplate}, {"summaryTemplateName", &Recording::summaryTemplateName},
     {"spokenLanguage", &Recording::spokenLanguage}};
 const std::pair<std::string_view, std::optional<bool> Recording::*> optionalBools[] = {
-    {"starred", &Recording::starred}, {"summaryStale", &Recording::summaryStale}};
+    {"starred", &Recording::starred}, {"summaryStale", &Recording::summaryStale},
+    {"interrupted", &Recording::interrupted}};
 const std::pair<std::string_view, std::optional<qint64> Recording::*> optionalIntegers[] = {
     {"completedChunks", &Recording::completedChunks}, {"summaryTemplateVersion", &Recording::summaryTemplateVersion}};
 
@@ -432,6 +434,7 @@ QByteArray encodeRecording(const Recording &recording)
     insertIfPresent(object, "summaryTemplateName", recording.summaryTemplateName);
     insertIfPresent(object, "summaryTemplateVersion", recording.summaryTemplateVersion);
     insertIfPresent(object, "spokenLanguage", recording.spokenLanguage);
+    insertIfPresent(object, "interrupted", recording.interrupted);
     // QJsonObject keeps its keys sorted, so the indented output is sorted at every level.
     return escapeForReading(QJsonDocument(object).toJson(QJsonDocument::Indented));
 }

@@ -130,6 +130,7 @@ Recording merge(const Recording &base, const Recording &mine, const Recording &c
     merged.completedChunks = pick(base.completedChunks, mine.completedChunks, current.completedChunks);
     merged.status = pick(base.status, mine.status, current.status);
     merged.spokenLanguage = pick(base.spokenLanguage, mine.spokenLanguage, current.spokenLanguage);
+    merged.interrupted = pick(base.interrupted, mine.interrupted, current.interrupted);
     merged.audioURL = mine.audioURL;
     return merged;
 }

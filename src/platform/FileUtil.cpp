@@ -106,10 +106,8 @@ void syncFolder(const QString &folder)
         throw writeError(error, folder);
 }
 
-void writeAllAndSync(int fd, const QByteArray &bytes, const QString &path)
+void writeAll(int fd, const char *data, size_t left, const QString &path)
 {
-    const char *data = bytes.constData();
-    size_t left = size_t(bytes.size());
     while (left > 0) {
         const ssize_t written = writeSome(fd, data, left);
         if (written < 0) {
@@ -122,8 +120,18 @@ void writeAllAndSync(int fd, const QByteArray &bytes, const QString &path)
         data += written;
         left -= size_t(written);
     }
+}
+
+void syncOrThrow(int fd, const QString &path)
+{
     if (syncFile(fd, WriteStep::Sync) != 0)
         throw writeError(errno, path);
+}
+
+void writeAllAndSync(int fd, const QByteArray &bytes, const QString &path)
+{
+    writeAll(fd, bytes.constData(), size_t(bytes.size()), path);
+    syncOrThrow(fd, path);
 }
 
 PendingFile::PendingFile(const QString &path, const QByteArray &bytes, std::optional<int> permissions)

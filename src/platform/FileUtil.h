@@ -54,6 +54,10 @@ void syncAfterReplace(const QString &folder);
 // Writes all bytes to an open descriptor (EINTR and short writes handled) and fsyncs it. Throws
 // SystemError naming path on any failure.
 void writeAllAndSync(int fd, const QByteArray &bytes, const QString &path);
+// The two halves of it, for files that grow as they are written (a recording): every byte written
+// (no sync), and fsync alone.
+void writeAll(int fd, const char *data, size_t size, const QString &path);
+void syncOrThrow(int fd, const QString &path);
 
 // The failure of a system call on path, as the person reads it: the file and the reason.
 SystemError writeError(int code, const QString &path);

@@ -41,4 +41,11 @@ QByteArray wav(QString path, double start, double duration, std::stop_token stop
     return bytes;
 }
 
+qint64 chunkCount(double duration)
+{
+    if (!std::isfinite(duration) || duration <= 0)
+        return 0;
+    return qint64(std::ceil(duration / 60));
+}
+
 } // namespace AudioChunk

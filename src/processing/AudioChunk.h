@@ -19,4 +19,7 @@ inline constexpr qint64 maxPcmBytes = 4'000'000;
 // (checked once per decoded block).
 QByteArray wav(QString path, double start, double duration, std::stop_token stop = {});
 
+// How many 60-second chunks a note of that length has (0 for an unknown length).
+qint64 chunkCount(double duration);
+
 } // namespace AudioChunk

@@ -1,10 +1,12 @@
 #include "processing/JobEngines.h"
 
 #include "platform/Errors.h"
+#include "platform/Localization.h"
+#include "services/CustomServer.h"
+#include "services/SummaryPreferences.h"
 #include "services/ModelClient.h"
 #include "services/ModelConfiguration.h"
 #include "services/OllamaClient.h"
-#include "services/SummaryPreferences.h"
 
 namespace JobEngines {
 
@@ -18,16 +20,25 @@ namespace {
 
 } // namespace
 
-std::optional<CloudProvider> cloudProvider(const ModelConfiguration &configuration, bool summary)
+std::optional<ConsentTarget> consentTarget(const ModelConfiguration &configuration, bool summary)
 {
-    if (summary) {
-        if (configuration.summaryService == QLatin1String("ollama"))
+    if (configuration.usesCustomServer(summary)) {
+        // Named as typed; an address that fails its check stops the job before anything is sent.
+        const QUrl address(summary ? configuration.customSummaryURL : configuration.customASRURL);
+        if (CustomServer::isLoopback(address))
             return std::nullopt;
-        return CloudProvider::fromRawValue(configuration.summaryService);
+        return ConsentTarget{L(CustomServer::title()), address.host(), true};
     }
-    if (configuration.asrService == QLatin1String("whisper"))
+    std::optional<CloudProvider> provider;
+    if (summary) {
+        if (configuration.summaryService != QLatin1String("ollama"))
+            provider = CloudProvider::fromRawValue(configuration.summaryService);
+    } else if (configuration.asrService != QLatin1String("whisper")) {
+        provider = configuration.asrProvider();
+    }
+    if (!provider)
         return std::nullopt;
-    return configuration.asrProvider();
+    return ConsentTarget::of(*provider);
 }
 
 QCoro::Task<ChunkTranscript> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/CloudProvider.h"
+#include "processing/CloudConsent.h"
 #include "workspace/JobServices.h"
 
 #include <QByteArray>
@@ -16,9 +16,9 @@ struct SummaryPreferences;
 // Which engine serves a stage of the processing job, and one call to it.
 namespace JobEngines {
 
-// The cloud provider a stage sends to; none when it runs on this computer ("whisper", "ollama") or
-// the setting names no provider.
-std::optional<CloudProvider> cloudProvider(const ModelConfiguration &configuration, bool summary);
+// Where a stage sends the note, for the consent question; none when it stays on this computer
+// ("whisper", "ollama", a custom server on loopback) or the setting names no provider.
+std::optional<ConsentTarget> consentTarget(const ModelConfiguration &configuration, bool summary);
 
 // One chunk's transcript from the local transcriber or the cloud client.
 QCoro::Task<ChunkTranscript> transcribe(JobServices services, ModelConfiguration configuration, QString key, QByteArray wav,

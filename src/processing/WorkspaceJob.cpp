@@ -14,6 +14,7 @@
 #include "processing/CloudConsent.h"
 #include "processing/JobEngines.h"
 #include "processing/JobMessages.h"
+#include "processing/SourceSpeakers.h"
 #include "processing/SummaryStage.h"
 #include "processing/TranscriptParts.h"
 #include "services/ModelConfiguration.h"
@@ -23,6 +24,7 @@
 #include "services/SummaryPreferences.h"
 
 #include <QCoroSignal>
+#include <QFileInfo>
 #include <QPointer>
 #include <QUuid>
 
@@ -48,12 +50,7 @@ constexpr double chunkSeconds = 60;
 // The Workspace went away while the job was suspended: nothing may be touched any more.
 struct WorkspaceGone {};
 
-qint64 chunkCount(double duration)
-{
-    if (!std::isfinite(duration) || duration <= 0)
-        return 0;
-    return qint64(std::ceil(duration / chunkSeconds));
-}
+using AudioChunk::chunkCount;
 
 // The note the start checks look at; none when the job must not start.
 std::optional<Recording> findNote(const std::vector<Recording> &records, const QString &id)
@@ -80,7 +77,7 @@ private:
     // Checks 1-5 on the note with this id; false when the job must not start (messages set).
     static std::optional<Recording> checkedNote(Workspace &workspace, const std::optional<QString> &id, bool summary);
     static QCoro::Task<> askThenBegin(QPointer<Workspace> workspace, std::shared_ptr<JobState> state, QString noteID,
-                                      CloudProvider provider, ModelConfiguration configuration,
+                                      ConsentTarget target, ModelConfiguration configuration,
                                       SummaryPreferences preferences, bool summary);
     static void begin(Workspace &workspace, std::shared_ptr<JobState> state, const Recording &note,
                       const ModelConfiguration &configuration, const SummaryPreferences &preferences, bool summary);
@@ -175,24 +172,24 @@ void WorkspaceJob::start(Workspace &workspace, bool summary, const SummaryPrefer
     const ModelConfiguration configuration = workspace.m_services.configurationProvider
                                                  ? workspace.m_services.configurationProvider()
                                                  : ModelConfiguration();
-    const std::optional<CloudProvider> provider = JobEngines::cloudProvider(configuration, summary);
+    const std::optional<ConsentTarget> target = JobEngines::consentTarget(configuration, summary);
     auto state = std::make_shared<JobState>();
-    if (!provider) {
+    if (!target) {
         begin(workspace, std::move(state), *note, configuration, preferences, summary);
         return;
     }
     workspace.m_job = state;
-    askThenBegin(QPointer<Workspace>(&workspace), std::move(state), note->id, *provider, configuration, preferences,
+    askThenBegin(QPointer<Workspace>(&workspace), std::move(state), note->id, *target, configuration, preferences,
                  summary);
 }
 
 QCoro::Task<> WorkspaceJob::askThenBegin(QPointer<Workspace> workspace, std::shared_ptr<JobState> state,
-                                         QString noteID, CloudProvider provider, ModelConfiguration configuration,
+                                         QString noteID, ConsentTarget target, ModelConfiguration configuration,
                                          SummaryPreferences preferences, bool summary)
 {
     bool allowed = false;
     try {
-        QCoro::Task<bool> answer = CloudConsent::confirm(workspace->m_prompts, provider, summary);
+        QCoro::Task<bool> answer = CloudConsent::confirm(workspace->m_prompts, target, summary);
         allowed = co_await answer;
     } catch (...) {
         allowed = false; // a prompt that cannot be shown is no consent
@@ -288,11 +285,12 @@ QCoro::Task<> WorkspaceJob::body()
             key = co_await lookup;
         }
         ensureAlive();
-        if (!key || key->isEmpty()) {
+        // A custom server may need no key at all.
+        if ((!key || key->isEmpty()) && !m_configuration.usesCustomServer(m_summary)) {
             const QString title = m_summary ? m_configuration.summaryTitle() : m_configuration.asrTitle();
             throw AppFailure(QStringLiteral("请先在模型 API 设置中保存密钥。"), {}, title);
         }
-        m_key = *key;
+        m_key = key.value_or(QString());
     }
     m_working.status = m_summary ? QStringLiteral("summarizing") : QStringLiteral("transcribing");
     co_await save();
@@ -430,6 +428,13 @@ QCoro::Task<> WorkspaceJob::transcribe()
     const QString audio = *m_working.audioURL;
     const double duration = m_working.duration;
     const std::stop_token stop = m_state->stop.get_token();
+    // A note recorded here skips the minutes in which nothing was heard and, from both sources,
+    // names its speakers by which source was louder.
+    const QString levelsFile = QFileInfo(audio).absolutePath() + QStringLiteral("/levels.tsv");
+    QCoro::Task<SourceSpeakers::Levels> readingLevels =
+        runInBackground([levelsFile] { return SourceSpeakers::read(levelsFile); });
+    const SourceSpeakers::Levels levels = co_await readingLevels;
+    ensureAlive();
     for (qint64 i = first; i < m_chunks; ++i) {
         JobMessages::checkStop(stop);
         const double start = chunkSeconds * double(i);
@@ -439,6 +444,11 @@ QCoro::Task<> WorkspaceJob::transcribe()
         ws.setProgress(double(i) / double(m_chunks));
 
         const double length = std::min(chunkSeconds, duration - start);
+        if (SourceSpeakers::silent(levels, start, start + length)) {
+            m_working.completedChunks = i + 1;
+            co_await save();
+            continue;
+        }
         QCoro::Task<QByteArray> decoding =
             runInBackground([audio, start, length, stop] { return AudioChunk::wav(audio, start, length, stop); });
         QByteArray wav = co_await decoding;
@@ -476,6 +486,7 @@ QCoro::Task<> WorkspaceJob::transcribe()
         else if (detect && chunkLanguage() == SpokenLanguages::automatic && tidied.first.language
                  && SpokenLanguages::isKnown(*tidied.first.language))
             m_working.spokenLanguage = tidied.first.language;
+        SourceSpeakers::label(placed, levels);
         for (Segment &segment : placed)
             m_working.segments.push_back(std::move(segment));
         m_working.completedChunks = i + 1;

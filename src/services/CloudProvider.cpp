@@ -118,7 +118,12 @@ QUrl CloudProvider::baseURL() const
 
 QUrl CloudProvider::requestURL(const QString &component) const
 {
-    QString base = baseURL().toString();
+    return joined(baseURL(), component);
+}
+
+QUrl CloudProvider::joined(const QUrl &baseURL, const QString &component)
+{
+    QString base = baseURL.toString();
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return QUrl(base + QLatin1Char('/') + component);

@@ -37,6 +37,9 @@ public:
     // The base address with one path component appended ("chat/completions", "models", ...).
     QUrl requestURL(const QString &component) const;
 
+    // A base address with one path component appended, joined with a single "/".
+    static QUrl joined(const QUrl &base, const QString &component);
+
     // Points a provider at another base address for the whole process (tests aim it at a loopback
     // server); nullopt restores the public address.
     static void setBaseURLOverride(CloudProvider provider, std::optional<QUrl> url);

@@ -1,5 +1,6 @@
 #include "services/ModelClient.h"
 
+#include "services/CustomServer.h"
 #include "services/ModelConfiguration.h"
 #include "services/SummaryPreferences.h"
 
@@ -39,6 +40,16 @@ QByteArray bearer(const QString &key)
     if (unsafe)
         throw AppFailure(QStringLiteral("API Key 包含无效字符，请重新填写。"));
     return "Bearer " + key.toUtf8();
+}
+
+// The Authorization header, or none for a custom server used without a key. A key is never put
+// on plain http to another machine.
+QList<QPair<QByteArray, QByteArray>> authorization(const QUrl &url, const QString &key, bool optional)
+{
+    if (optional && key.isEmpty())
+        return {};
+    CustomServer::checkKeyTransport(url, key);
+    return {{"Authorization", bearer(key)}};
 }
 
 QByteArray compactJSON(const QJsonObject &object)
@@ -114,18 +125,20 @@ HttpRequest jsonPost(const QUrl &url, const QString &key, const QByteArray &body
     HttpRequest request;
     request.method = "POST";
     request.url = url;
-    request.headers = {{"Authorization", bearer(key)}, {"Content-Type", "application/json"}};
+    // Cloud providers always get a key (the job requires one); only a custom server goes without.
+    request.headers = authorization(url, key, true);
+    request.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("application/json")));
     request.body = body;
     request.timeout = kRequestTimeout;
     return request;
 }
 
 QCoro::Task<HttpResponse> boundedDataOn(std::shared_ptr<HttpSession> session, HttpRequest request,
-                                        std::stop_token stop)
+                                        std::stop_token stop,
+                                        HttpSession::HeadCheck checkHead = &ModelClient::validateResponse)
 {
     try {
-        co_return co_await session->send(std::move(request), stop, &ModelClient::validateResponse,
-                                         ModelClient::kBodyLimit);
+        co_return co_await session->send(std::move(request), stop, std::move(checkHead), ModelClient::kBodyLimit);
     } catch (const HttpBodyTooLarge &) {
         throw AppFailure(QStringLiteral("模型返回内容过长，原有结果已保留。"));
     }
@@ -183,16 +196,20 @@ QByteArray ModelClient::multipartBody(const QByteArray &boundary, const QString 
                                       const QByteArray &responseFormat, const QByteArray &wav,
                                       const QByteArray &language)
 {
+    FormFields fields{{"model", model.toUtf8()}};
+    if (!language.isEmpty())
+        fields.append(qMakePair(QByteArray("language"), language));
+    if (!responseFormat.isEmpty())
+        fields.append(qMakePair(QByteArray("response_format"), responseFormat));
+    return multipartBody(boundary, fields, wav);
+}
+
+QByteArray ModelClient::multipartBody(const QByteArray &boundary, const FormFields &fields, const QByteArray &wav)
+{
     QByteArray body;
     body.reserve(wav.size() + 512);
-    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"model\"\r\n\r\n" + model.toUtf8()
-        + "\r\n";
-    if (!language.isEmpty())
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"language\"\r\n\r\n" + language
-            + "\r\n";
-    if (!responseFormat.isEmpty())
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"response_format\"\r\n\r\n"
-            + responseFormat + "\r\n";
+    for (const auto &[name, value] : fields)
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
     body += "--" + boundary
         + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"audio.wav\"\r\nContent-Type: audio/wav\r\n\r\n";
     body += wav;
@@ -229,8 +246,8 @@ QString ModelClient::requestLanguage(CloudProvider provider, const QString &spok
     return {};
 }
 
-QJsonObject ModelClient::summaryBody(CloudProvider provider, const QString &model, const QString &systemPrompt,
-                                     const QString &text)
+QJsonObject ModelClient::summaryBody(std::optional<CloudProvider> provider, const QString &model,
+                                     const QString &systemPrompt, const QString &text)
 {
     const QJsonArray messages{
         QJsonObject{{QStringLiteral("role"), QStringLiteral("system")}, {QStringLiteral("content"), systemPrompt}},
@@ -241,7 +258,7 @@ QJsonObject ModelClient::summaryBody(CloudProvider provider, const QString &mode
                      {QStringLiteral("messages"), messages}};
     if (provider == CloudProvider::deepseek)
         body.insert(QStringLiteral("thinking"), QJsonObject{{QStringLiteral("type"), QStringLiteral("disabled")}});
-    else if (provider.isQwen())
+    else if (provider && provider->isQwen())
         body.insert(QStringLiteral("enable_thinking"), false);
     return body;
 }
@@ -279,6 +296,11 @@ std::optional<ChunkTranscript> ModelClient::transcriptOf(const QByteArray &body)
 QCoro::Task<ChunkTranscript> ModelClient::transcribe(QByteArray wav, QString key, ModelConfiguration configuration,
                                              std::stop_token stop) const
 {
+    if (configuration.usesCustomServer(false)) {
+        const QUrl base = CustomServer::baseURL(configuration.customASRURL);
+        co_return co_await customUpload(base, std::move(wav), std::move(key), configuration.customASRModel,
+                                        std::move(stop));
+    }
     const std::optional<CloudProvider> provider = configuration.asrProvider();
     if (!provider || provider->models(false).isEmpty())
         throw AppFailure(QStringLiteral("转写配置无效。"));
@@ -328,6 +350,13 @@ QCoro::Task<ChunkTranscript> ModelClient::upload(CloudProvider provider, QByteAr
 QCoro::Task<QString> ModelClient::summarize(QString text, QString key, ModelConfiguration configuration,
                                             bool merging, SummaryPreferences preferences, std::stop_token stop) const
 {
+    if (configuration.usesCustomServer(true)) {
+        const QUrl base = CustomServer::baseURL(configuration.customSummaryURL);
+        const QJsonObject body =
+            summaryBody(std::nullopt, configuration.customSummaryModel, preferences.prompt(merging), text);
+        const QUrl url = CloudProvider::joined(base, QStringLiteral("chat/completions"));
+        co_return co_await completeOn(m_session, url, std::move(key), body, std::move(stop));
+    }
     const std::optional<CloudProvider> provider = CloudProvider::fromRawValue(configuration.summaryService);
     if (!provider)
         throw AppFailure(QStringLiteral("请选择有效的纪要服务。"));
@@ -341,18 +370,88 @@ QCoro::Task<bool> ModelClient::checkAPI(CloudProvider provider, QString model, Q
 {
     if (key.trimmed().isEmpty())
         throw AppFailure(QStringLiteral("请填写 API Key。"));
+    const QStringList ids = co_await modelsAt(provider.requestURL(QStringLiteral("models")), key, std::move(stop));
+    co_return ids.contains(model);
+}
+
+QCoro::Task<QStringList> ModelClient::listModels(QString address, QString key, std::stop_token stop) const
+{
+    const QUrl base = CustomServer::baseURL(address);
+    co_return co_await modelsAt(CloudProvider::joined(base, QStringLiteral("models")), key, std::move(stop));
+}
+
+QCoro::Task<QStringList> ModelClient::modelsAt(QUrl url, QString key, std::stop_token stop) const
+{
     const std::shared_ptr<HttpSession> session = m_session;
     HttpRequest request;
     request.method = "GET";
-    request.url = provider.requestURL(QStringLiteral("models"));
-    request.headers = {{"Authorization", bearer(key)}};
+    request.url = url;
+    request.headers = authorization(url, key, true);
     request.timeout = kModelListTimeout;
 
     const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop);
     throwIfStopped(stop);
     validateResponse(response.head);
-    const auto ids = modelIDs(response.body);
+    std::optional<QStringList> ids = modelIDs(response.body);
     if (!ids)
         throw AppFailure(QStringLiteral("模型列表格式无法识别。"));
-    co_return ids->contains(model);
+    co_return std::move(*ids);
+}
+
+// Asks for timed segments first; a server that refuses the verbose answer (some know only "json",
+// whisper.cpp's server only some formats) is asked again more plainly, up to plain text.
+QCoro::Task<ChunkTranscript> ModelClient::customUpload(QUrl base, QByteArray wav, QString key, QString model,
+                                                       std::stop_token stop) const
+{
+    const std::shared_ptr<HttpSession> session = m_session;
+    const QUrl url = CloudProvider::joined(base, QStringLiteral("audio/transcriptions"));
+    const QList<QPair<QByteArray, QByteArray>> auth = authorization(url, key, true);
+    const QByteArray formats[] = {"verbose_json", "json", "text"};
+    for (const QByteArray &format : formats) {
+        const bool last = format == formats[std::size(formats) - 1];
+        const QByteArray boundary =
+            "Hushnote-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
+        FormFields fields{{"model", model.toUtf8()}, {"response_format", format}};
+        if (format == "verbose_json")
+            fields.append(qMakePair(QByteArray("timestamp_granularities[]"), QByteArray("segment")));
+        HttpRequest request;
+        request.method = "POST";
+        request.url = url;
+        request.headers = auth;
+        request.headers.append(qMakePair(QByteArray("Content-Type"), QByteArray("multipart/form-data; boundary=" + boundary)));
+        request.body = multipartBody(boundary, fields, wav);
+        request.timeout = kRequestTimeout;
+
+        HttpSession::HeadCheck check = [last](const HttpResponseHead &head) {
+            if (last || !refusesFormat(head.status))
+                validateResponse(head);
+        };
+        const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop, std::move(check));
+        throwIfStopped(stop);
+        if (!last && refusesFormat(response.head.status))
+            continue;
+        validateResponse(response.head);
+        std::optional<ChunkTranscript> transcript =
+            format == "text" ? plainTranscriptOf(response.body) : transcriptOf(response.body);
+        if (!transcript)
+            throw AppFailure(QStringLiteral("模型返回空内容或无效转写，未保存为成功。"));
+        co_return std::move(*transcript);
+    }
+    throw AppFailure(QStringLiteral("模型返回空内容或无效转写，未保存为成功。"));
+}
+
+bool ModelClient::refusesFormat(int status)
+{
+    return status == 400 || status == 415 || status == 422;
+}
+
+std::optional<ChunkTranscript> ModelClient::plainTranscriptOf(const QByteArray &body)
+{
+    // Some servers still answer JSON when asked for text.
+    if (std::optional<ChunkTranscript> transcript = transcriptOf(body))
+        return transcript;
+    const QString text = QString::fromUtf8(body);
+    if (text.trimmed().isEmpty() || text.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    return ChunkTranscript::whole(text);
 }

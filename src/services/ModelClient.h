@@ -44,6 +44,9 @@ public:
     QCoro::Task<bool> checkAPI(CloudProvider provider, QString model, QString key,
                                std::stop_token stop = {}) const;
 
+    // The model ids a custom server at `address` lists under "models"; the key is optional.
+    QCoro::Task<QStringList> listModels(QString address, QString key, std::stop_token stop = {}) const;
+
     // A chat completion posted to url; the first choice's content.
     QCoro::Task<QString> complete(QUrl url, QString key, QJsonObject body, std::stop_token stop = {}) const;
     // The body of the request, refused past 2 MiB and never read when the head fails validation.
@@ -54,10 +57,17 @@ public:
     // The content of a chat completion, or the AppFailure that explains why there is none. Blank
     // content is such a failure unless emptyAllowed (a transcript of a chunk without speech).
     static QString parse(const QByteArray &body, bool emptyAllowed = false);
+    using FormFields = QList<QPair<QByteArray, QByteArray>>;
     // The multipart/form-data body of an OpenAI or Grok upload; no "response_format" or "language"
     // part when that value is empty.
     static QByteArray multipartBody(const QByteArray &boundary, const QString &model, const QByteArray &responseFormat,
                                     const QByteArray &wav, const QByteArray &language = {});
+    // The text fields in order, then the WAV as the "file" part.
+    static QByteArray multipartBody(const QByteArray &boundary, const FormFields &fields, const QByteArray &wav);
+    // A "text" answer: the body itself (or a JSON transcript, which some servers send anyway).
+    static std::optional<ChunkTranscript> plainTranscriptOf(const QByteArray &body);
+    // The statuses with which a server says it does not offer the asked answer format.
+    static bool refusesFormat(int status);
     // The transcript of an upload's answer: "text" (required; empty for no speech) and, when present,
     // "segments" with "start", "end" in seconds and "text". Absent when "text" is missing.
     static std::optional<ChunkTranscript> transcriptOf(const QByteArray &body);
@@ -70,11 +80,14 @@ public:
     // The spoken-language setting as the provider's request names it; empty when the provider is
     // to detect it ("auto", or a language the provider does not name).
     static QString requestLanguage(CloudProvider provider, const QString &spokenLanguage);
-    // The JSON body of a summary request, with the provider's own switches.
-    static QJsonObject summaryBody(CloudProvider provider, const QString &model, const QString &systemPrompt,
+    // The JSON body of a summary request, with the provider's own switches (none for a custom server).
+    static QJsonObject summaryBody(std::optional<CloudProvider> provider, const QString &model, const QString &systemPrompt,
                                    const QString &text);
 
 private:
+    QCoro::Task<QStringList> modelsAt(QUrl url, QString key, std::stop_token stop) const;
+    QCoro::Task<ChunkTranscript> customUpload(QUrl base, QByteArray wav, QString key, QString model,
+                                              std::stop_token stop) const;
     QCoro::Task<ChunkTranscript> upload(CloudProvider provider, QByteArray wav, QString key, QString model,
                                 QString language, std::stop_token stop) const;
 

@@ -2,10 +2,13 @@
 
 #include "platform/Errors.h"
 #include "platform/Preferences.h"
+#include "services/CustomServer.h"
 #include "services/LegacyKeyRegion.h"
 #include "services/OllamaClient.h"
 #include "services/SpokenLanguages.h"
 #include "services/WhisperModels.h"
+
+#include "platform/Localization.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -69,20 +72,37 @@ void ModelConfiguration::validate() const
     require(region == QLatin1String("beijing") || region == QLatin1String("singapore"), invalidModels);
     require(isCleanModelName(asrModel), invalidModels);
     require(isCleanModelName(summaryModel), invalidModels);
-    if (asrService != whisper) {
+    require(isCleanModelName(customASRModel) && isCleanModelName(customSummaryModel), invalidModels);
+    // An address is checked whenever one is set, so a stored configuration never holds one that
+    // would be refused later.
+    for (const QString *address : {&customASRURL, &customSummaryURL}) {
+        if (!address->isEmpty())
+            CustomServer::baseURL(*address);
+    }
+    if (asrService != whisper && asrService != CustomServer::service) {
         const auto provider = asrProvider();
         require(provider && !provider->models(false).isEmpty(), invalidTranscription);
     }
     require(WhisperModels::isUsableID(localASRModel), invalidTranscription);
     require(localThreads >= 0 && localThreads <= maxLocalThreads, invalidTranscription);
     require(SpokenLanguages::isKnown(spokenLanguage), invalidTranscription);
-    require(summaryService == ollama || CloudProvider::fromRawValue(summaryService), "请选择有效的纪要服务。");
+    require(summaryService == ollama || summaryService == CustomServer::service
+                || CloudProvider::fromRawValue(summaryService),
+            "请选择有效的纪要服务。");
     require(!asrModel.trimmed().isEmpty(), "转写模型不能为空。");
-    if (summaryService != ollama) {
-        require(!summaryModel.trimmed().isEmpty(), "纪要模型不能为空。");
-    } else {
+    for (const bool summary : {false, true}) {
+        if (!usesCustomServer(summary))
+            continue;
+        const QString &address = summary ? customSummaryURL : customASRURL;
+        const QString &model = summary ? customSummaryModel : customASRModel;
+        CustomServer::baseURL(address);
+        require(!model.trimmed().isEmpty(), "请填写自定义服务器的模型名称。");
+    }
+    if (summaryService == ollama) {
         OllamaClient::baseURL(ollamaURL);
         require(OllamaClient::validModel(ollamaModel), "请选择已安装的 Ollama 纪要模型。");
+    } else if (summaryService != CustomServer::service) {
+        require(!summaryModel.trimmed().isEmpty(), "纪要模型不能为空。");
     }
 }
 
@@ -106,6 +126,8 @@ QString ModelConfiguration::asrTitle() const
 {
     if (asrService == whisper)
         return QStringLiteral("Whisper");
+    if (asrService == CustomServer::service)
+        return L(CustomServer::title());
     if (const auto provider = asrProvider())
         return provider->displayTitle();
     return asrService;
@@ -115,6 +137,8 @@ QString ModelConfiguration::summaryTitle() const
 {
     if (summaryService == ollama)
         return QStringLiteral("Ollama");
+    if (summaryService == CustomServer::service)
+        return L(CustomServer::title());
     if (const auto provider = CloudProvider::fromRawValue(summaryService))
         return provider->displayTitle();
     return summaryService;
@@ -129,6 +153,8 @@ std::optional<CloudProvider> ModelConfiguration::asrProvider() const
 
 QUrl ModelConfiguration::asrURL() const
 {
+    if (asrService == CustomServer::service)
+        return CloudProvider::joined(QUrl(customASRURL), QStringLiteral("audio/transcriptions"));
     const CloudProvider provider = asrProvider().value_or(CloudProvider::qwenBeijing);
     if (provider.isQwen())
         return provider.requestURL(QStringLiteral("chat/completions"));
@@ -137,8 +163,15 @@ QUrl ModelConfiguration::asrURL() const
     return provider.requestURL(QStringLiteral("audio/transcriptions"));
 }
 
+bool ModelConfiguration::usesCustomServer(bool summary) const
+{
+    return (summary ? summaryService : asrService) == CustomServer::service;
+}
+
 std::optional<QString> ModelConfiguration::keyAccount(bool summary) const
 {
+    if (usesCustomServer(summary))
+        return CustomServer::account(summary);
     if (summary)
         return summaryService == ollama ? std::nullopt : std::optional<QString>(summaryService);
     if (asrService == whisper)
@@ -157,6 +190,9 @@ QJsonObject ModelConfiguration::toJSON() const
         {QStringLiteral("ollamaURL"), ollamaURL},     {QStringLiteral("ollamaModel"), ollamaModel},
         {QStringLiteral("localThreads"), localThreads}, {QStringLiteral("spokenLanguage"), spokenLanguage},
         {QStringLiteral("localVAD"), localVAD},
+        {QStringLiteral("customASRURL"), customASRURL}, {QStringLiteral("customASRModel"), customASRModel},
+        {QStringLiteral("customSummaryURL"), customSummaryURL},
+        {QStringLiteral("customSummaryModel"), customSummaryModel},
     };
 }
 
@@ -178,6 +214,10 @@ std::optional<ModelConfiguration> ModelConfiguration::fromJSON(const QJsonObject
         {"ollamaURL", &ModelConfiguration::ollamaURL},
         {"ollamaModel", &ModelConfiguration::ollamaModel},
         {"spokenLanguage", &ModelConfiguration::spokenLanguage},
+        {"customASRURL", &ModelConfiguration::customASRURL},
+        {"customASRModel", &ModelConfiguration::customASRModel},
+        {"customSummaryURL", &ModelConfiguration::customSummaryURL},
+        {"customSummaryModel", &ModelConfiguration::customSummaryModel},
     };
     for (const auto &[key, member] : fields) {
         const QJsonValue value = object.value(QLatin1String(key));

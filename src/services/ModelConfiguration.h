@@ -23,6 +23,12 @@ struct ModelConfiguration {
     QString summaryService = QStringLiteral("deepseek");      // "ollama" or a provider raw value
     QString ollamaURL = QStringLiteral("http://127.0.0.1:11434");
     QString ollamaModel;
+    // The person's own OpenAI-compatible servers (asrService / summaryService "custom"): base
+    // address and model name, empty when unset. Their optional keys live in the vault.
+    QString customASRURL;
+    QString customASRModel;
+    QString customSummaryURL;
+    QString customSummaryModel;
     // Threads for the local engine; 0 means one per physical core.
     int localThreads = 0;
     // The language spoken in the recordings, as a whisper code, or "auto" to detect it per note.
@@ -54,9 +60,12 @@ struct ModelConfiguration {
     // The transcription provider; none for "whisper" or an unknown service.
     std::optional<CloudProvider> asrProvider() const;
     // Where a cloud transcription request goes (an unknown service falls back to DashScope Beijing).
+    // For the custom server: its address followed by "audio/transcriptions".
     QUrl asrURL() const;
     // The key-vault account a job needs for the role; none for a service on this computer.
     std::optional<QString> keyAccount(bool summary) const;
+    // True when the role is served by the custom server (whose key is optional).
+    bool usesCustomServer(bool summary) const;
 
     // The stored form: every key.
     QJsonObject toJSON() const;

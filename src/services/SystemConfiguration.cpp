@@ -24,9 +24,13 @@ const QStringList modelKeys{QStringLiteral("region"),        QStringLiteral("asr
                             QStringLiteral("summaryModel"),  QStringLiteral("asrService"),
                             QStringLiteral("localASRModel"), QStringLiteral("summaryService"),
                             QStringLiteral("ollamaURL"),     QStringLiteral("ollamaModel")};
-// Keys newer than the first version of the file: a file without them keeps their defaults.
-const QStringList modelOptionalKeys{QStringLiteral("localThreads"), QStringLiteral("spokenLanguage"),
-                                    QStringLiteral("localVAD")};
+// Keys newer than the first version of the file: a file without them keeps their defaults (an
+// export always has them). The strings among them, then the others, checked on their own.
+const QStringList modelOptionalStringKeys{QStringLiteral("customASRURL"), QStringLiteral("customASRModel"),
+                                          QStringLiteral("customSummaryURL"), QStringLiteral("customSummaryModel"),
+                                          QStringLiteral("spokenLanguage")};
+const QStringList modelOptionalKeys = modelOptionalStringKeys + QStringList{QStringLiteral("localThreads"),
+                                                                            QStringLiteral("localVAD")};
 const QStringList summaryKeys{QStringLiteral("templateID"), QStringLiteral("enabled"), QStringLiteral("background"),
                               QStringLiteral("focus"), QStringLiteral("instructions")};
 const QStringList summaryOptionalKeys{QStringLiteral("promptOverrides")};
@@ -66,8 +70,8 @@ int decodeVersion(const QJsonValue &value)
 
 ModelConfiguration decodeModels(const QJsonObject &object)
 {
-    for (const QString &key : modelKeys) {
-        if (!object.value(key).isString())
+    for (const QString &key : modelKeys + modelOptionalStringKeys) {
+        if (object.contains(key) && !object.value(key).isString())
             typeMismatch(QStringLiteral("models.") + key, "a string");
     }
     const QJsonValue language = object.value(QStringLiteral("spokenLanguage"));

@@ -235,6 +235,8 @@ Q_SIGNALS:
     void progressTextChanged();
     // loading or jobID changed.
     void idleChanged();
+    // An audio file became this new note of the home library (not a copy from another library).
+    void imported(const QString &noteID);
 
 private:
     // The command files define helpers under these names to reach the state below.

@@ -42,6 +42,8 @@ QCoro::Task<> WorkspaceImport::run(Workspace *workspace, QString audioPath, std:
         workspace->setNotice(L(QStringLiteral("已收好，保存在资料库。")));
     }
     workspace->setLoading(false);
+    if (!failure && !copyOf)
+        Q_EMIT workspace->imported(note->id);
 }
 
 void Workspace::chooseAudio()

@@ -5,6 +5,7 @@
 #include "library/RecordCodec.h"
 #include "support/AudioFixtures.h"
 #include "support/FakeOllamaServer.h"
+#include "support/FakeProviderServer.h"
 #include "support/GeneratedWhisper.h"
 #include "support/PrivateKeyring.h"
 
@@ -23,6 +24,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -647,6 +649,87 @@ TEST_F(CliTest, AModelOfOnesOwnIsAddedUsedAndTranscribesThroughTheRealHelper)
     ASSERT_FALSE(segments.isEmpty());
     for (const QJsonValue &segment : segments)
         EXPECT_LE(segment[QStringLiteral("end")].toDouble(), note.value(QStringLiteral("duration")).toDouble());
+}
+
+TEST_F(CliTest, OwnServerWorksThroughSeveralNotesAndAKilledQueueResumes)
+{
+    RUN_IN_PRIVATE_KEYRING();
+    TestSupport::FakeProviderServer server{"/own/v1"};
+    const QJsonArray segments{QJsonObject{{"start", 0.0}, {"end", 4.0}, {"text", "第一句"}},
+                              QJsonObject{{"start", 4.0}, {"end", 8.5}, {"text", "第二句"}}};
+    const auto transcript = TestSupport::CannedResponse::json(QJsonObject{{"text", "第一句第二句"}, {"segments", segments}});
+    // The first two uploads are held until both are in flight and then answered; every later one
+    // gets no answer, and the program is killed.
+    server.enqueueAnswer("audio/transcriptions", TestSupport::CannedResponse::heldUntilReleased(transcript));
+    server.enqueueAnswer("audio/transcriptions", TestSupport::CannedResponse::heldUntilReleased(transcript));
+    server.setStandingAnswer("audio/transcriptions", TestSupport::CannedResponse::neverAnswer());
+    server.setStandingAnswer("chat/completions", TestSupport::CannedResponse::json(
+                                                     TestSupport::FakeProviderServer::completion(QStringLiteral("## 纪要"))));
+    configureModels({{"asrService", "custom"}, {"customASRURL", server.baseURL()}, {"customASRModel", "large-v3"},
+                     {"summaryService", "custom"}, {"customSummaryURL", server.baseURL()},
+                     {"customSummaryModel", "llama3.1"}},
+                    QStringLiteral("zh-Hans"));
+
+    const QString audio = AudioFixtures::tone(QStringLiteral("wav"), 70, 16000, 1);
+    const CliResult imported = run({QStringLiteral("import"), audio, audio, audio});
+    ASSERT_EQ(imported.status, 0) << imported.errText().toStdString();
+    const QStringList ids = QString::fromUtf8(imported.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(ids.size(), 3);
+    auto savedChunks = [&] {
+        int total = 0;
+        for (const QString &id : ids)
+            total += storedNote(id).value(QStringLiteral("completedChunks")).toInt();
+        return total;
+    };
+
+    QProcess process;
+    start(process, QStringList{QStringLiteral("transcribe")} + ids + QStringList{QStringLiteral("--summarize")});
+    process.closeWriteChannel();
+    auto waitWhileRunning = [&](const std::function<bool()> &done) {
+        while (!done() && process.state() == QProcess::Running)
+            process.waitForFinished(100);
+    };
+    // Two notes at once (the default): both first chunks in flight together; once answered, both
+    // are saved and both second chunks are in flight.
+    waitWhileRunning([&] { return server.heldCount() == 2; });
+    ASSERT_EQ(server.heldCount(), 2u) << process.readAllStandardError().toStdString();
+    server.releaseHeld();
+    waitWhileRunning([&] { return savedChunks() == 2 && server.heldCount() == 2; });
+    ASSERT_EQ(savedChunks(), 2) << process.readAllStandardError().toStdString();
+    ASSERT_EQ(server.heldCount(), 2u);
+    ::kill(pid_t(process.processId()), SIGKILL);
+    EXPECT_TRUE(process.waitForFinished(180000));
+
+    const CliResult shown = run({QStringLiteral("queue")});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(QString::fromUtf8(shown.out).count(QStringLiteral("\trunning\t1/2\t")), 2) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains((ids[2] + QStringLiteral("\twaiting\t0/2")).toUtf8()));
+
+    server.setStandingAnswer("audio/transcriptions", transcript);
+    server.releaseHeld();
+    const CliResult resumed = run({QStringLiteral("queue"), QStringLiteral("resume")});
+    ASSERT_EQ(resumed.status, 0) << resumed.errText().toStdString();
+    for (const QString &id : ids) {
+        const QJsonObject note = storedNote(id);
+        EXPECT_EQ(note.value(QStringLiteral("status")).toString(), QStringLiteral("done"));
+        EXPECT_EQ(note.value(QStringLiteral("summary")).toString(), QStringLiteral("## 纪要"));
+        const QJsonArray stored = note.value(QStringLiteral("segments")).toArray();
+        ASSERT_EQ(stored.size(), 4);
+        EXPECT_EQ(stored.at(2).toObject().value(QStringLiteral("start")).toDouble(), 60.0);
+        EXPECT_EQ(stored.at(3).toObject().value(QStringLiteral("end")).toDouble(), 68.5);
+    }
+    // Nothing saved before the kill was asked for again: 2 + 2 in flight, then the 4 missing.
+    const auto uploads = server.requestsTo("audio/transcriptions");
+    EXPECT_EQ(uploads.size(), 8u);
+    EXPECT_EQ(server.requestsTo("chat/completions").size(), 3u);
+    for (const auto &upload : uploads) {
+        EXPECT_EQ(upload.path, "/own/v1/audio/transcriptions");
+        EXPECT_FALSE(upload.hasHeader("Authorization"));
+        EXPECT_TRUE(upload.bodyBytes().contains("name=\"model\"\r\n\r\nlarge-v3\r\n"));
+    }
+    EXPECT_EQ(server.requestsTo("chat/completions").front().json().value(QStringLiteral("model")).toString(),
+              QStringLiteral("llama3.1"));
+    EXPECT_TRUE(run({QStringLiteral("queue")}).out.contains((ids[0] + QStringLiteral("\tdone\t2/2")).toUtf8()));
 }
 
 } // namespace

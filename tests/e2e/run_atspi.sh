@@ -17,12 +17,22 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb writes the display number to the pipe when it is ready for clients.
+# Xvfb writes the display number to the pipe when it is ready for clients. Another suite on the
+# machine may start one at the same moment and win that number, and then this one exits: start
+# again until the server holding the number is ours.
 mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp 3>"$work/displayfd" &
-xvfb=$!
-read -r display <"$work/displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display"
+for attempt in 1 2 3 4 5; do
+  Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp 3>"$work/displayfd" &
+  xvfb=$!
+  display=
+  read -r display <"$work/displayfd" || true
+  sleep 0.5
+  if [ -n "$display" ] && kill -0 "$xvfb" 2>/dev/null; then break; fi
+  wait "$xvfb" 2>/dev/null || true
+  xvfb=
+done
+[ -n "$xvfb" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$display" PYTHONDONTWRITEBYTECODE=1
 
 status=0
 dbus-run-session -- sh -c '

@@ -75,7 +75,7 @@ TEST_F(ModelConfigurationTest, SaveWritesAllKeysAndPinsThePreviousRegionOnce)
     configuration.save(store);
     EXPECT_EQ(store.string(LegacyKeyRegion::preferencesKey), QStringLiteral("singapore"));
     const QJsonObject stored = QJsonDocument::fromJson(*store.data(ModelConfiguration::preferencesKey)).object();
-    EXPECT_EQ(stored.keys().size(), 11);
+    EXPECT_EQ(stored.keys().size(), 15); // eight of the engines, three of the local engine, four of the custom server
     EXPECT_EQ(ModelConfiguration::load(store), configuration);
 
     // Later region changes never move the pin.

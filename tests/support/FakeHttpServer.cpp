@@ -220,6 +220,7 @@ void FakeHttpServer::hold(std::size_t generation)
 {
     std::unique_lock lock(m_mutex);
     ++m_held;
+    m_mostHeld = std::max(m_mostHeld, m_held);
     m_released.wait(lock, [&] { return m_stopping || m_releaseGeneration != generation; });
     --m_held;
 }
@@ -347,6 +348,12 @@ std::size_t FakeHttpServer::heldCount() const
 {
     std::lock_guard lock(m_mutex);
     return m_held;
+}
+
+std::size_t FakeHttpServer::mostHeld() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mostHeld;
 }
 
 } // namespace TestSupport

@@ -103,6 +103,8 @@ public:
     void releaseHeld();
     // Answers currently held open by NeverAnswer or StallMidBody.
     std::size_t heldCount() const;
+    // The most answers ever held open at the same time: how many requests a client had in flight.
+    std::size_t mostHeld() const;
 
 protected:
     // A subclass may answer a request itself (called with the server's lock held); no answer falls
@@ -128,6 +130,7 @@ private:
     std::map<std::string, CannedResponse> m_standing;
     std::size_t m_releaseGeneration = 0;
     std::size_t m_held = 0;
+    std::size_t m_mostHeld = 0;
     bool m_stopping = false;
 };
 

@@ -41,6 +41,7 @@ protected:
     DesktopPrompts prompts;
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<AudioController> audio;
+    std::unique_ptr<QueueController> queue;
 
     QString image(const char *name) const
     {
@@ -68,7 +69,9 @@ protected:
         workspace = std::make_unique<Workspace>(*library, prompts, JobServices{}, true);
         ASSERT_TRUE(waitUntil([&] { return !workspace->loading(); }));
         audio = std::make_unique<AudioController>();
-        QmlInstances::set({workspace.get(), audio.get(), &WhisperDownloadState::shared(), &prompts});
+        queue = std::make_unique<QueueController>(*library, prompts, *workspace,
+                                                  ProcessingQueue(home.filePath(QStringLiteral("queue.json"))));
+        QmlInstances::set({workspace.get(), audio.get(), &WhisperDownloadState::shared(), &prompts, queue.get()});
     }
 
     void TearDown() override { QmlInstances::set({}); }

@@ -5,6 +5,7 @@
 #include "library/NativeLibrary.h"
 #include "playback/AudioController.h"
 #include "processing/DefaultJobServices.h"
+#include "QueueController.h"
 #include "services/WhisperDownloadState.h"
 #include "workspace/Workspace.h"
 
@@ -17,13 +18,16 @@ DesktopApp::DesktopApp()
     , m_prompts(std::make_unique<DesktopPrompts>())
     , m_workspace(std::make_unique<Workspace>(*m_library, *m_prompts, DefaultJobServices::jobServices(), true))
     , m_audio(std::make_unique<AudioController>())
+    , m_queue(std::make_unique<QueueController>(*m_library, *m_prompts, *m_workspace))
 {
     currentApp = this;
-    QmlInstances::set({m_workspace.get(), m_audio.get(), &downloads(), m_prompts.get()});
+    QmlInstances::set({m_workspace.get(), m_audio.get(), &downloads(), m_prompts.get(), m_queue.get()});
 }
 
 DesktopApp::~DesktopApp()
 {
+    // The queue's lanes go before the workspace and the library they share.
+    m_queue.reset();
     currentApp = nullptr;
     QmlInstances::set({});
 }

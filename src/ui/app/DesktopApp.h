@@ -7,11 +7,12 @@
 class AudioController;
 class DesktopPrompts;
 class NativeLibrary;
+class QueueController;
 class Workspace;
 class WhisperDownloadState;
 
 // The long-lived objects of the desktop program, made once in main() and alive until it quits:
-// the home library store, the desktop's prompts, the Workspace and the AudioController. The view
+// the home library store, the desktop's prompts, the Workspace, the AudioController and the processing queue. The view
 // models reach them through current(); tests make their own instances instead.
 class DesktopApp final : public QObject {
     Q_OBJECT
@@ -28,10 +29,12 @@ public:
     AudioController &audio() { return *m_audio; }
     WhisperDownloadState &downloads();
     DesktopPrompts &prompts() { return *m_prompts; }
+    QueueController &queue() { return *m_queue; }
 
 private:
     std::unique_ptr<NativeLibrary> m_library;
     std::unique_ptr<DesktopPrompts> m_prompts;
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<AudioController> m_audio;
+    std::unique_ptr<QueueController> m_queue;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopPrompts.h"
+#include "QueueController.h"
 #include "playback/AudioController.h"
 #include "services/WhisperDownloadState.h"
 #include "workspace/Workspace.h"
@@ -9,7 +10,7 @@
 #include <QtQml/qqml.h>
 
 // The core's long-lived objects as QML singletons (AppWorkspace, AppAudio, AppDownloads, and the
-// desktop's AppPrompts). They are
+// desktop's AppPrompts and AppQueue). They are
 // made in C++ (by DesktopApp in the program, by fixtures in tests) and handed in through
 // QmlInstances::set before the first QML engine asks for them; QML never owns them. Only Main.qml
 // reaches them: views take what they need as required properties.
@@ -19,6 +20,7 @@ struct Set {
     AudioController *audio = nullptr;
     WhisperDownloadState *downloads = nullptr;
     DesktopPrompts *prompts = nullptr;
+    QueueController *queue = nullptr;
 };
 void set(const Set &instances);
 const Set &get();
@@ -68,4 +70,13 @@ struct AppPromptsForeign {
     QML_SINGLETON
 public:
     static DesktopPrompts *create(QQmlEngine *, QJSEngine *) { return QmlInstances::shared(QmlInstances::get().prompts); }
+};
+
+struct AppQueueForeign {
+    Q_GADGET
+    QML_FOREIGN(QueueController)
+    QML_NAMED_ELEMENT(AppQueue)
+    QML_SINGLETON
+public:
+    static QueueController *create(QQmlEngine *, QJSEngine *) { return QmlInstances::shared(QmlInstances::get().queue); }
 };

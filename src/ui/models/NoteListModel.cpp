@@ -1,5 +1,6 @@
 #include "NoteListModel.h"
 #include "LocalDate.h"
+#include "NoteSelection.h"
 #include "SourceBinding.h"
 
 #include "library/Recording.h"
@@ -21,6 +22,25 @@ void NoteListModel::setWorkspace(Workspace *workspace)
     sync();
     followSelection();
     Q_EMIT workspaceChanged();
+}
+
+void NoteListModel::setSelection(NoteSelection *selection)
+{
+    if (!rebindSource(this, m_selection, selection))
+        return;
+    if (m_selection)
+        connect(m_selection, &NoteSelection::marksChanged, this, &NoteListModel::followMarks);
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0), index(count() - 1), {MarkedRole});
+    Q_EMIT selectionChanged();
+}
+
+void NoteListModel::followMarks(const QStringList &ids)
+{
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (ids.contains(m_rows[i].id))
+            Q_EMIT dataChanged(index(int(i)), index(int(i)), {MarkedRole});
+    }
 }
 
 QString NoteListModel::dateLine(const QString &createdAt, double duration)
@@ -69,6 +89,8 @@ QVariant NoteListModel::data(const QModelIndex &index, int role) const
         return row.starred;
     case TrashedRole:
         return row.trashed;
+    case MarkedRole:
+        return m_selection ? m_selection->contains(row.id) : m_selectedID && *m_selectedID == row.id;
     }
     return {};
 }
@@ -76,7 +98,8 @@ QVariant NoteListModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> NoteListModel::roleNames() const
 {
     return {{IdRole, "recordId"},      {TitleRole, "title"},     {DateLineRole, "dateLine"},
-            {SelectedRole, "selected"}, {StarredRole, "starred"}, {TrashedRole, "trashed"}};
+            {SelectedRole, "selected"}, {StarredRole, "starred"}, {TrashedRole, "trashed"},
+            {MarkedRole, "marked"}};
 }
 
 void NoteListModel::sync()
@@ -174,7 +197,7 @@ void NoteListModel::followSelection()
     const int after = selectedRow();
     for (int row : {before, after}) {
         if (row >= 0)
-            Q_EMIT dataChanged(index(row), index(row), {SelectedRole});
+            Q_EMIT dataChanged(index(row), index(row), {SelectedRole, MarkedRole});
     }
     if (before != after)
         Q_EMIT selectedRowChanged();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NoteSelection.h"
+
 #include <QAbstractListModel>
 #include <QPointer>
 #include <QtQml/qqml.h>
@@ -19,17 +21,21 @@ class NoteListModel : public QAbstractListModel {
     QML_ELEMENT
     Q_DISABLE_COPY_MOVE(NoteListModel)
     Q_PROPERTY(Workspace *workspace READ workspace WRITE setWorkspace NOTIFY workspaceChanged)
+    // The marks of the rows (MarkedRole); none without one.
+    Q_PROPERTY(NoteSelection *selection READ selection WRITE setSelection NOTIFY selectionChanged)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
     Q_PROPERTY(int selectedRow READ selectedRow NOTIFY selectedRowChanged)
 
 public:
-    enum Role { IdRole = Qt::UserRole + 1, TitleRole, DateLineRole, SelectedRole, StarredRole, TrashedRole };
+    enum Role { IdRole = Qt::UserRole + 1, TitleRole, DateLineRole, SelectedRole, StarredRole, TrashedRole, MarkedRole };
     Q_ENUM(Role)
 
     explicit NoteListModel(QObject *parent = nullptr);
 
     Workspace *workspace() const { return m_workspace; }
     void setWorkspace(Workspace *workspace);
+    NoteSelection *selection() const { return m_selection; }
+    void setSelection(NoteSelection *selection);
     int count() const { return int(m_rows.size()); }
     // -1 when the selected note is not listed.
     int selectedRow() const;
@@ -43,6 +49,7 @@ public:
 
 Q_SIGNALS:
     void workspaceChanged();
+    void selectionChanged();
     void countChanged();
     void selectedRowChanged();
 
@@ -61,8 +68,10 @@ private:
     // another order (the caller resets).
     bool moveTowards(const std::vector<Row> &target);
     void followSelection();
+    void followMarks(const QStringList &ids);
 
     QPointer<Workspace> m_workspace;
+    QPointer<NoteSelection> m_selection;
     std::vector<Row> m_rows;
     std::optional<QString> m_selectedID;
 };

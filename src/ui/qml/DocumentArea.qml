@@ -5,12 +5,16 @@ import Hushnote.Ui
 // creation context").
 
 // The selected note's document, or the quiet empty state, and the note editor sheet. The
-// document is made anew whenever another note is selected.
+// document is made anew whenever another note is selected. With several notes marked, a short
+// summary of them with the queue's actions stands in its place.
 Item {
     id: root
     required property QtObject viewState
     required property QtObject workspace
     required property QtObject audio
+    property NoteSelection selection: null
+    property QtObject queue: null
+    readonly property bool several: selection !== null && selection.several
     objectName: "documentArea"
     // Nothing a note holds draws outside the document's place (over the player bar, the list).
     clip: true
@@ -53,6 +57,17 @@ Item {
         id: documentLoader
         property string shownID
         anchors.fill: parent
+        visible: !root.several
+    }
+
+    Loader {
+        anchors.fill: parent
+        active: root.several
+        sourceComponent: SelectionSummary {
+            objectName: "selectionSummary"
+            selection: root.selection
+            queue: root.queue
+        }
     }
 
     Component {
@@ -66,7 +81,7 @@ Item {
 
     EmptyState {
         anchors.centerIn: parent
-        visible: !documentModel.hasRecord
+        visible: !documentModel.hasRecord && !root.several
         title: Strings.t("这里还很安静")
         iconName: "waveform"
         description: Strings.t("打开一段音频，或选择已有资料库。")

@@ -42,9 +42,15 @@ ApplicationWindow {
         id: quitGuard
         workspace: AppWorkspace
         downloads: AppDownloads
+        queue: AppQueue
         onQuitConfirmed: Qt.quit()
     }
-    onClosing: (close) => { close.accepted = quitGuard.requestQuit() }
+    // Closing the main window ends the program, the settings window with it.
+    onClosing: (close) => {
+        close.accepted = quitGuard.requestQuit()
+        if (close.accepted)
+            Qt.callLater(Qt.quit)
+    }
 
     menuBar: AppMenuBar {
         // Rebuilt with the content so that its titles follow the language.
@@ -64,6 +70,7 @@ ApplicationWindow {
         sourceComponent: WorkspaceView {
             workspace: AppWorkspace
             audio: AppAudio
+            queue: AppQueue
             quitting: quitGuard.terminating
             onSettingsRequested: window.openSettings()
         }

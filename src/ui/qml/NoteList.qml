@@ -3,12 +3,14 @@ import QtQuick
 import QtQuick.Controls
 import Hushnote.Ui
 
-// The notes of the current scope, one RecordingRow each; clicking selects, the right button opens
-// the record menu. Empty: "废纸篓是空的" in the trash, else "暂无笔记".
+// The notes of the current scope, one RecordingRow each; clicking selects (Ctrl toggles, Shift
+// extends), the right button opens the record menu. Keys: Up/Down, Shift+Up/Down, Space, Ctrl+A.
+// Empty: "废纸篓是空的" in the trash, else "暂无笔记".
 ListView {
     id: list
     required property LibraryShell shell
     required property QtObject workspace
+    required property NoteSelection selection
 
     objectName: "noteList"
     clip: true
@@ -18,17 +20,21 @@ ListView {
     boundsBehavior: Flickable.StopAtBounds
     currentIndex: notes.selectedRow
     highlightFollowsCurrentItem: false
-    keyNavigationEnabled: true
+    keyNavigationEnabled: false
+    activeFocusOnTab: true
     Accessible.role: Accessible.List
     Accessible.name: shell.scopeTitle
     ScrollBar.vertical: ScrollBar {}
 
-    model: NoteListModel { id: notes; workspace: list.workspace }
+    model: NoteListModel { id: notes; workspace: list.workspace; selection: list.selection }
 
     delegate: RecordingRow {
         width: ListView.view.width - 2 * (Theme.spacingSmall + 2)
         x: Theme.spacingSmall + 2
-        onActivated: list.shell.select(recordId)
+        onActivated: {
+            list.selection.clickWithKeyboard(recordId)
+            list.forceActiveFocus()
+        }
         onMenuRequested: recordMenu.popupFor(recordId)
     }
 
@@ -43,10 +49,15 @@ ListView {
         if (event.key === Qt.Key_F10 && event.modifiers === Qt.ShiftModifier) {
             openMenuForSelected()
             event.accepted = true
+        } else if (event.matches(StandardKey.SelectAll)) {
+            selection.selectAll()
+            event.accepted = true
         }
     }
-    Keys.onUpPressed: if (currentIndex > 0) shell.select(notes.data(notes.index(currentIndex - 1, 0), NoteListModel.IdRole))
-    Keys.onDownPressed: if (currentIndex < count - 1) shell.select(notes.data(notes.index(currentIndex + 1, 0), NoteListModel.IdRole))
+    Keys.onUpPressed: event => event.modifiers & Qt.ShiftModifier ? selection.extend(-1) : selection.move(-1)
+    Keys.onDownPressed: event => event.modifiers & Qt.ShiftModifier ? selection.extend(1) : selection.move(1)
+    Keys.onSpacePressed: selection.toggleCurrent()
+    Keys.onShortcutOverride: event => event.accepted = event.matches(StandardKey.SelectAll)
 
     PlainLabel {
         anchors.horizontalCenter: parent.horizontalCenter

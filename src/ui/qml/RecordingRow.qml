@@ -5,12 +5,14 @@ import QtQuick.Layouts
 import Hushnote.Ui
 
 // One note of the list: "waveform" when selected, else "doc.text"; the title; the date and length.
+// Marked rows (several notes chosen with Ctrl or Shift) are highlighted like the selected one.
 ItemDelegate {
     id: row
     required property string recordId
     required property string title
     required property string dateLine
     required property bool selected
+    required property bool marked
     signal activated()
     signal menuRequested()
 
@@ -20,11 +22,11 @@ ItemDelegate {
     rightPadding: 10
     hoverEnabled: true
     focusPolicy: Qt.NoFocus
-    highlighted: selected
+    highlighted: marked
     Accessible.name: title
     Accessible.description: dateLine
     Accessible.selectable: true
-    Accessible.selected: selected
+    Accessible.selected: marked
     Accessible.onPressAction: row.activated()
     onClicked: row.activated()
 
@@ -68,9 +70,10 @@ ItemDelegate {
 
     background: Rectangle {
         radius: Theme.quietRadius
-        color: row.selected ? Theme.white(Theme.selectedRowFill)
-                            : row.hovered ? Theme.white(Theme.hoverRowFill) : "transparent"
-        border.color: row.selected ? Theme.white(Theme.quietBorderOpacity) : "transparent"
+        color: row.marked ? Theme.white(Theme.selectedRowFill)
+                          : row.hovered ? Theme.white(Theme.hoverRowFill) : "transparent"
+        border.color: row.selected ? Theme.amberAt(Theme.focusRingOpacity)
+                                   : row.marked ? Theme.white(Theme.quietBorderOpacity) : "transparent"
         border.width: Theme.quietBorderWidth
         Behavior on color { ColorAnimation { duration: Theme.hoverDuration; easing.type: Easing.OutQuad } }
     }

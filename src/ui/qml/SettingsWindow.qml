@@ -24,8 +24,9 @@ Window {
 
     function showSection(index) { window.section = index }
 
+    // Escape closes it like any settings window; an open menu or popup inside takes Escape first.
     Shortcut {
-        sequence: "Ctrl+W"
+        sequences: ["Ctrl+W", StandardKey.Cancel]
         onActivated: window.close()
     }
 

@@ -5,14 +5,17 @@ import QtQuick.Layouts
 import Hushnote.Ui
 
 // The library sidebar: the product name, the import button, the scopes with their counts, the
-// projects, and the list of notes in the current scope.
+// projects, the list of notes in the current scope with "全选", and the processing queue's chip.
 SidebarSurface {
     id: sidebar
     required property LibraryShell shell
     required property QtObject workspace
+    required property NoteSelection selection
+    required property QueuePanelModel queuePanel
 
     // Also the screenshot scenes' way in.
     function chooseScope(kind, projectID) { shell.chooseScope(kind, projectID) }
+    function selectAll() { selection.selectAll() }
 
     ColumnLayout {
         anchors.fill: parent
@@ -124,6 +127,14 @@ SidebarSurface {
                 font.weight: Font.DemiBold
                 elide: Text.ElideRight
             }
+            QuietButton {
+                objectName: "selectAllButton"
+                visible: sidebar.shell.listedCount > 1
+                text: Strings.t("全选")
+                font.pixelSize: Theme.smallFontSize
+                implicitHeight: 22
+                onClicked: sidebar.selectAll()
+            }
             PlainLabel {
                 text: sidebar.shell.listedCount
                 color: Theme.muted
@@ -137,6 +148,14 @@ SidebarSurface {
             Layout.fillHeight: true
             shell: sidebar.shell
             workspace: sidebar.workspace
+            selection: sidebar.selection
+        }
+
+        QueueChip {
+            Layout.fillWidth: true
+            Layout.margins: Theme.spacingSmall + 2
+            visible: sidebar.queuePanel.count > 0
+            panel: sidebar.queuePanel
         }
     }
 }

@@ -9,6 +9,8 @@ Item {
     id: root
     required property QtObject workspace
     required property QtObject audio
+    // The processing queue's controller (none in tests that leave the queue out).
+    property QtObject queue: null
     property bool quitting: false
     signal settingsRequested()
 
@@ -19,6 +21,8 @@ Item {
     }
 
     LibraryShell { id: shell; workspace: root.workspace }
+    NoteSelection { id: selection; objectName: "noteSelection"; workspace: root.workspace }
+    QueuePanelModel { id: queuePanel; controller: root.queue; workspace: root.workspace }
     SelectionPlayback { workspace: root.workspace; audio: root.audio }
 
     RowLayout {
@@ -31,6 +35,8 @@ Item {
             Layout.fillHeight: true
             shell: shell
             workspace: root.workspace
+            selection: selection
+            queuePanel: queuePanel
         }
         Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Theme.line }
 
@@ -58,6 +64,8 @@ Item {
                 viewState: viewState
                 workspace: root.workspace
                 audio: root.audio
+                selection: selection
+                queue: root.queue
             }
             NoticeLine {
                 Layout.fillWidth: true

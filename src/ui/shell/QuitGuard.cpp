@@ -1,5 +1,6 @@
 #include "QuitGuard.h"
 
+#include "QueueController.h"
 #include "platform/Localization.h"
 #include "services/WhisperDownloadState.h"
 #include "workspace/Workspace.h"
@@ -11,6 +12,8 @@ QuitGuard::QuitGuard(QObject *parent) : QObject(parent) {}
 bool QuitGuard::busy() const
 {
     if (m_workspace && (m_workspace->loading() || m_workspace->jobID()))
+        return true;
+    if (m_queue && m_queue->running())
         return true;
     return m_downloads && m_downloads->busy();
 }
@@ -36,6 +39,8 @@ bool QuitGuard::requestQuit()
     }
     if (m_downloads)
         m_downloads->cancel();
+    if (m_queue)
+        m_queue->stopRunning();
     stopThenQuit();
     return false;
 }
@@ -47,6 +52,8 @@ QCoro::Task<> QuitGuard::stopThenQuit()
         co_await m_workspace->whenJobEnds();
     while (self && m_downloads && m_downloads->busy())
         co_await qCoro(m_downloads.data(), &WhisperDownloadState::busyChanged);
+    while (self && m_queue && m_queue->running())
+        co_await qCoro(m_queue.data(), &QueueController::runningChanged);
     while (self && m_workspace && m_workspace->loading())
         co_await qCoro(m_workspace.data(), &Workspace::loadingChanged);
     if (self)

@@ -5,19 +5,23 @@
 #include <QPointer>
 #include <QtQml/qqml.h>
 
+class QueueController;
 class Workspace;
 class WhisperDownloadState;
 
-// Decides whether the program may quit at once. While a job runs, a library operation is in
-// flight or a model downloads, the first request stops the job, a library read and the download
+// Decides whether the program may quit at once. While a job or the processing queue runs, a
+// library operation is in flight or a model downloads, the first request stops the job, the
+// queue's notes (each after its chunk), a library read and the download
 // (keeping what is saved), says "正在停止，保留已完成的内容…", and announces quitConfirmed() once everything has
 // stopped; further requests change nothing.
 class QuitGuard : public QObject {
     Q_OBJECT
+    Q_MOC_INCLUDE("QueueController.h")
     QML_ELEMENT
     Q_DISABLE_COPY_MOVE(QuitGuard)
     Q_PROPERTY(Workspace *workspace MEMBER m_workspace NOTIFY changed)
     Q_PROPERTY(WhisperDownloadState *downloads MEMBER m_downloads NOTIFY changed)
+    Q_PROPERTY(QueueController *queue MEMBER m_queue NOTIFY changed)
     Q_PROPERTY(bool terminating READ terminating NOTIFY changed)
 
 public:
@@ -38,5 +42,6 @@ private:
 
     QPointer<Workspace> m_workspace;
     QPointer<WhisperDownloadState> m_downloads;
+    QPointer<QueueController> m_queue;
     bool m_terminating = false;
 };

@@ -1,5 +1,5 @@
 // Runs every tst_*.qml of this folder with the Hushnote.Ui module importable and the program's
-// singletons (AppWorkspace, AppAudio, AppDownloads, AppPrompts) on a throwaway home library.
+// singletons (AppWorkspace, AppAudio, AppDownloads, AppPrompts, AppQueue) on a throwaway home library.
 #include "app/DesktopPrompts.h"
 #include "app/OfflineNetwork.h"
 #include "app/QmlForeignTypes.h"
@@ -31,7 +31,9 @@ public Q_SLOTS:
         m_library = std::make_unique<NativeLibrary>(m_home.filePath(QStringLiteral("Library")));
         m_workspace = std::make_unique<Workspace>(*m_library, m_prompts, JobServices{}, true);
         m_audio = std::make_unique<AudioController>();
-        QmlInstances::set({m_workspace.get(), m_audio.get(), &WhisperDownloadState::shared(), &m_prompts});
+        m_queue = std::make_unique<QueueController>(*m_library, m_prompts, *m_workspace,
+                                                    ProcessingQueue(m_home.filePath(QStringLiteral("queue.json"))));
+        QmlInstances::set({m_workspace.get(), m_audio.get(), &WhisperDownloadState::shared(), &m_prompts, m_queue.get()});
     }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
@@ -46,6 +48,7 @@ private:
     std::unique_ptr<NativeLibrary> m_library;
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<AudioController> m_audio;
+    std::unique_ptr<QueueController> m_queue;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(hushnote, Setup)

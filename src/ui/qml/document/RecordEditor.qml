@@ -19,8 +19,6 @@ Popup {
     focus: true
     padding: 22
     closePolicy: draft.saving ? Popup.NoAutoClose : Popup.CloseOnEscape
-    Accessible.role: Accessible.Dialog
-    Accessible.name: draft.header
 
     Overlay.modal: Rectangle { color: Theme.overlayDim }
     background: Rectangle {
@@ -42,6 +40,9 @@ Popup {
     }
 
     contentItem: ColumnLayout {
+        // A popup is not an item: the sheet's role and name sit on its content.
+        Accessible.role: Accessible.Dialog
+        Accessible.name: sheet.draft.header
         spacing: Theme.spacing
 
         RowLayout {

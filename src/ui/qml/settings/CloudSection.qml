@@ -11,4 +11,6 @@ SectionPage {
     Note { text: Strings.t("使用相应的云服务，费用由供应商收取") }
     CloudCard { summary: false }
     CloudCard { summary: true }
+    CustomServerSettingsCard { summary: false }
+    CustomServerSettingsCard { summary: true }
 }

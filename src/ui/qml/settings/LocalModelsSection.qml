@@ -14,4 +14,5 @@ SectionPage {
 
     WhisperCard { downloads: page.downloads }
     OllamaCard {}
+    QueueSettingsCard {}
 }

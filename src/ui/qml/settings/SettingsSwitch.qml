@@ -1,11 +1,12 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
 import Hushnote.Ui
 
-// An on/off setting with its label, in the settings' colours.
+// The settings' switch: an amber track when on, the label beside it, flush with the labels of
+// the fields below it.
 Switch {
     id: toggle
-    // Flush with the labels of the fields below.
     leftPadding: 0
     Accessible.name: text
     contentItem: PlainLabel {
