@@ -86,7 +86,7 @@ struct SourceListing {
 
 SoundCapture::SoundCapture(const QString &source, const QString &streamName) : m_source(source)
 {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, uint32_t(sampleRate), 1};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, uint32_t(sampleRate), 1};
     // Blocks of a tenth of a second; the server keeps several seconds for a reader that is late.
     pa_buffer_attr buffer{};
     buffer.maxlength = uint32_t(-1);
@@ -95,7 +95,7 @@ SoundCapture::SoundCapture(const QString &source, const QString &streamName) : m
     int error = 0;
     const QByteArray device = source.toUtf8();
     const QByteArray name = streamName.toUtf8();
-    m_stream = pa_simple_new(nullptr, "Hushnote", PA_STREAM_RECORD, device.constData(), name.constData(), &spec,
+    m_stream = pa_simple_new(nullptr, "Hushnote", PA_STREAM_RECORD, device.constData(), name.constData(), &format,
                              nullptr, &buffer, &error);
     if (!m_stream)
         throw deviceFailure(source + QStringLiteral(": ") + serverError(error));
