@@ -31,7 +31,7 @@ ffmpeg -v error -stream_loop -1 -i "$work/words.wav" -t $((minutes * 60)) -ar 16
 threads=$(lscpu -p=core,socket | grep -v "^#" | sort -u | wc -l)
 note=$("$cli" import "$work/recording.wav")
 
-# The program. Each chunk's command line is noted by a wrapper, so the direct runs repeat it.
+# The program.
 start=$(now)
 "$cli" transcribe "$note" >/dev/null 2>&1
 program=$(seconds "$start" "$(now)")
@@ -43,7 +43,7 @@ start=$(now)
 i=0
 while [ $i -lt "$windows" ]; do
   ffmpeg -v error -ss $((i * 60)) -t 60 -i "$work/recording.wav" -ar 16000 -ac 1 -c:a pcm_s16le "$work/w.wav" -y
-  "$helper" -m "$work/model.bin" -f "$work/w.wav" -l "$language" -otxt -of "$work/w" -np -t "$threads" \
+  "$helper" -m "$work/model.bin" -f "$work/w.wav" -l "$language" -otxt -of "$work/w" -t "$threads" \
     -oj -sns -et 2.6 >/dev/null 2>&1
   if [ "$language" = auto ]; then
     language=$(sed -n 's/.*"language": *"\([a-z]*\)".*/\1/p' "$work/w.json" | tail -n 1)
@@ -54,7 +54,7 @@ direct=$(seconds "$start" "$(now)")
 
 # Encoder runs of one window, language given against detected.
 encoder_runs() {
-  "$helper" -m "$work/model.bin" -f "$work/w.wav" -l "$1" -otxt -of "$work/e" -np -t "$threads" -oj -sns -et 2.6 2>&1 \
+  "$helper" -m "$work/model.bin" -f "$work/w.wav" -l "$1" -otxt -of "$work/e" -t "$threads" -oj -sns -et 2.6 2>&1 \
     | sed -n 's/.*encode time = .*\/ *\([0-9]*\) runs.*/\1/p'
 }
 auto_runs=$(encoder_runs auto)

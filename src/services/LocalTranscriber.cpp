@@ -4,6 +4,7 @@
 #include "platform/Async.h"
 #include "platform/Errors.h"
 #include "platform/MediaFile.h"
+#include "services/EngineDevice.h"
 #include "services/RepeatGuard.h"
 #include "services/WhisperModels.h"
 #include "services/WhisperOutput.h"
@@ -100,6 +101,15 @@ void readTimed(const QString &path, ChunkTranscript &transcript)
     transcript.language = WhisperOutput::language(json);
 }
 
+// The start of the helper's log, where it names its device; empty when there is none.
+QByteArray readLogStart(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(65536);
+}
+
 // Settings against repetition loops. Every run suppresses non-speech tokens ("[音乐]", "♪"),
 // which whisper otherwise writes over music and silence and then keeps repeating, and judges a
 // decode as failed a little sooner than whisper's default entropy threshold (2.4), so its own
@@ -154,9 +164,10 @@ void configure(QProcess &process, const RunSettings &settings, const WorkFolder 
     process.setArguments(QStringList{QStringLiteral("-m"), settings.modelFile, QStringLiteral("-f"),
                                      work.file(QStringLiteral("audio.wav")), QStringLiteral("-l"), settings.language,
                                      QStringLiteral("-otxt"), QStringLiteral("-of"), work.file(QStringLiteral("transcript")),
-                                     QStringLiteral("-np"), QStringLiteral("-t"), QString::number(settings.threads)}
+                                     QStringLiteral("-t"), QString::number(settings.threads)}
                          + loopArguments(retry) + detectorArguments(settings.voiceDetector));
-    process.setStandardErrorFile(QProcess::nullDevice());
+    // The helper's log says which device it ran on.
+    process.setStandardErrorFile(work.file(QStringLiteral("helper.log")));
 }
 
 QCoro::Task<> killAndReap(QProcess &process)
@@ -220,13 +231,17 @@ QCoro::Task<std::pair<ChunkTranscript, bool>> runChunk(QByteArray wav, RunSettin
 
     const QString transcript = work.file(QStringLiteral("transcript.txt"));
     const QString timed = work.file(QStringLiteral("transcript.json"));
-    auto read = [transcript, timed] {
+    const QString log = work.file(QStringLiteral("helper.log"));
+    auto read = [transcript, timed, log] {
         ChunkTranscript result = ChunkTranscript::whole(readTranscript(transcript));
         readTimed(timed, result);
         const bool loops = RepeatGuard::loops(result);
-        return std::make_pair(std::move(result), loops);
+        return std::make_tuple(std::move(result), loops, WhisperOutput::device(readLogStart(log)));
     };
-    co_return co_await runInBackground(std::move(read));
+    auto [result, loops, device] = co_await runInBackground(std::move(read));
+    if (device)
+        EngineDevice::shared().report(*device);
+    co_return std::make_pair(std::move(result), loops);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "services/CustomServer.h"
 #include "services/ModelConfiguration.h"
+#include "services/SpokenLanguages.h"
 #include "services/SummaryPreferences.h"
 
 #include <QJsonArray>
@@ -298,8 +299,13 @@ QCoro::Task<ChunkTranscript> ModelClient::transcribe(QByteArray wav, QString key
 {
     if (configuration.usesCustomServer(false)) {
         const QUrl base = CustomServer::baseURL(configuration.customASRURL);
+        // The person's own server takes whisper's language codes as they are; none leaves it to detect.
+        QString language = configuration.spokenLanguage != SpokenLanguages::automatic
+                && SpokenLanguages::isKnown(configuration.spokenLanguage)
+            ? configuration.spokenLanguage
+            : QString();
         co_return co_await customUpload(base, std::move(wav), std::move(key), configuration.customASRModel,
-                                        std::move(stop));
+                                        std::move(language), std::move(stop));
     }
     const std::optional<CloudProvider> provider = configuration.asrProvider();
     if (!provider || provider->models(false).isEmpty())
@@ -401,7 +407,7 @@ QCoro::Task<QStringList> ModelClient::modelsAt(QUrl url, QString key, std::stop_
 // Asks for timed segments first; a server that refuses the verbose answer (some know only "json",
 // whisper.cpp's server only some formats) is asked again more plainly, up to plain text.
 QCoro::Task<ChunkTranscript> ModelClient::customUpload(QUrl base, QByteArray wav, QString key, QString model,
-                                                       std::stop_token stop) const
+                                                       QString language, std::stop_token stop) const
 {
     const std::shared_ptr<HttpSession> session = m_session;
     const QUrl url = CloudProvider::joined(base, QStringLiteral("audio/transcriptions"));
@@ -412,6 +418,8 @@ QCoro::Task<ChunkTranscript> ModelClient::customUpload(QUrl base, QByteArray wav
         const QByteArray boundary =
             "Hushnote-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
         FormFields fields{{"model", model.toUtf8()}, {"response_format", format}};
+        if (!language.isEmpty())
+            fields.append(qMakePair(QByteArray("language"), language.toUtf8()));
         if (format == "verbose_json")
             fields.append(qMakePair(QByteArray("timestamp_granularities[]"), QByteArray("segment")));
         HttpRequest request;

@@ -87,7 +87,7 @@ public:
 private:
     QCoro::Task<QStringList> modelsAt(QUrl url, QString key, std::stop_token stop) const;
     QCoro::Task<ChunkTranscript> customUpload(QUrl base, QByteArray wav, QString key, QString model,
-                                              std::stop_token stop) const;
+                                              QString language, std::stop_token stop) const;
     QCoro::Task<ChunkTranscript> upload(CloudProvider provider, QByteArray wav, QString key, QString model,
                                 QString language, std::stop_token stop) const;
 

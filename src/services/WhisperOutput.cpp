@@ -36,6 +36,43 @@ std::optional<QString> language(const QByteArray &json)
     return text;
 }
 
+std::optional<Device> device(const QByteArray &log)
+{
+    // whisper_backend_init_gpu: using Vulkan0 backend     | no GPU found
+    // ggml_vulkan: 0 = NVIDIA GeForce RTX 3060 (NVIDIA) | uma: 0 | ...
+    // system_info: n_threads = 8 / 16 | ...
+    static const QRegularExpression usingGpu(QStringLiteral("whisper_backend_init_gpu: using (\\S+) backend"));
+    static const QRegularExpression noGpu(QStringLiteral("whisper_backend_init_gpu: no GPU found"));
+    static const QRegularExpression vulkanName(QStringLiteral("^ggml_vulkan: (\\d+) = ([^(|\\n]+)"),
+                                               QRegularExpression::MultilineOption);
+    static const QRegularExpression threads(QStringLiteral("system_info: n_threads = (\\d+)"));
+    // Control characters and broken bytes never reach the screen.
+    QString text = QString::fromUtf8(log);
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control && c != QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    }
+    Device found;
+    if (const QRegularExpressionMatch match = threads.match(text); match.hasMatch())
+        found.threads = match.captured(1).toInt();
+    if (const QRegularExpressionMatch match = usingGpu.match(text); match.hasMatch()) {
+        found.gpu = match.captured(1).left(80);
+        // "Vulkan0" is the first Vulkan device: its driver name reads better.
+        static const QRegularExpression vulkanIndex(QStringLiteral("^Vulkan(\\d+)$"));
+        if (const QRegularExpressionMatch index = vulkanIndex.match(found.gpu); index.hasMatch()) {
+            for (QRegularExpressionMatchIterator it = vulkanName.globalMatch(text); it.hasNext();) {
+                const QRegularExpressionMatch name = it.next();
+                if (name.captured(1) == index.captured(1) && !name.captured(2).trimmed().isEmpty())
+                    found.gpu = name.captured(2).trimmed().left(80);
+            }
+        }
+        return found;
+    }
+    if (noGpu.match(text).hasMatch() && found.threads > 0)
+        return found;
+    return std::nullopt;
+}
+
 std::vector<TimedText> parse(const QByteArray &json)
 {
     const QJsonArray items = document(json).value(QLatin1String("transcription")).toArray();

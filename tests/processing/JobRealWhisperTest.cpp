@@ -37,7 +37,7 @@ TEST(JobRealWhisper, TranscribesOnTheNotesTimelineAndPinsTheDetectedLanguage)
 
     // Words, a pause, and the words again at 62 s: two chunks.
     const Recording note = f.importNote(GeneratedWhisper::speechWithPause(62));
-    f.runJob(false);
+    f.runJob(false, -1);
     ASSERT_FALSE(f.workspace->error()) << f.workspace->error()->toStdString();
     const Recording stored = f.onDisk(note.id);
     EXPECT_EQ(stored.completedChunks, 2);

@@ -143,13 +143,13 @@ TEST_F(LocalTranscriberTest, RunsTheEngineWithItsCommandLineAndEnvironment)
     const QStringList expected = {QStringLiteral("-m"), m_models.installedFile(m_model), QStringLiteral("-f"),
                                   work + QStringLiteral("/audio.wav"), QStringLiteral("-l"), QStringLiteral("auto"),
                                   QStringLiteral("-otxt"), QStringLiteral("-of"), work + QStringLiteral("/transcript"),
-                                  QStringLiteral("-np"), QStringLiteral("-t"), QString::number(LocalTranscriber::defaultThreads()),
+                                  QStringLiteral("-t"), QString::number(LocalTranscriber::defaultThreads()),
                                   QStringLiteral("-oj"), QStringLiteral("-sns"),
                                   QStringLiteral("-et"), QStringLiteral("2.6")};
-    ASSERT_GE(lines.size(), 19);
-    EXPECT_EQ(lines.mid(0, 16), expected);
-    EXPECT_EQ(lines[16], QStringLiteral("cwd=") + QFileInfo(engine).absolutePath());
-    EXPECT_EQ(lines[17], QStringLiteral("mode=700"));
+    ASSERT_GE(lines.size(), 18);
+    EXPECT_EQ(lines.mid(0, 15), expected);
+    EXPECT_EQ(lines[15], QStringLiteral("cwd=") + QFileInfo(engine).absolutePath());
+    EXPECT_EQ(lines[16], QStringLiteral("mode=700"));
     EXPECT_TRUE(lines.contains(QStringLiteral("HUSHNOTE_PROBE=kept")));
     EXPECT_FALSE(text.contains(QStringLiteral("GGML_BACKEND_PATH")));
     EXPECT_FALSE(text.endsWith(QLatin1Char('\n')));

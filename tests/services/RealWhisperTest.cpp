@@ -3,6 +3,7 @@
 
 #include "platform/Errors.h"
 #include "processing/AudioChunk.h"
+#include "services/EngineDevice.h"
 #include "services/LocalTranscriber.h"
 #include "services/SpokenLanguages.h"
 #include "services/WhisperModels.h"
@@ -69,6 +70,11 @@ TEST_F(RealWhisperTest, TheHelperTakesEveryArgumentAndItsJsonIsRead)
         EXPECT_LE(segment.end, 30.0);
     }
     EXPECT_FALSE(detected.text.isEmpty());
+    // The helper's own log says where it ran: here the CPU with the threads asked for, unless a
+    // GPU build found a GPU.
+    ASSERT_TRUE(EngineDevice::shared().last());
+    if (EngineDevice::shared().last()->gpu.isEmpty())
+        EXPECT_EQ(EngineDevice::shared().last()->threads, 2);
 
     // A language that is given is the one the helper works in.
     EXPECT_EQ(transcribe(helper, {QStringLiteral("generated"), QStringLiteral("de"), 1}).language, QStringLiteral("de"));

@@ -2,6 +2,7 @@
 
 #include "support/AudioFixtures.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -24,13 +25,16 @@ QString skipReason()
 
 QString modelFile()
 {
-    const QString path = AudioFixtures::folder() + QStringLiteral("/generated-model.bin");
+    // Named by the generator's layout, so a fixture folder kept from an older one is not reused.
+    const QString path = AudioFixtures::folder() + QStringLiteral("/generated-model-2.bin");
     if (!QFileInfo::exists(path)) {
-        const QString partial = path + QStringLiteral(".partial");
+        // Test programs running at once each write their own copy and rename it into place.
+        const QString partial = path + QStringLiteral(".%1.partial").arg(QCoreApplication::applicationPid());
         AudioFixtures::run(QStringLiteral("python3"),
                            {QStringLiteral(HUSHNOTE_SOURCE_DIR "/tests/support/make-whisper-model"), partial});
-        if (!QFile::rename(partial, path))
+        if (!QFile::rename(partial, path) && !QFileInfo::exists(path))
             ADD_FAILURE() << "could not place the generated model";
+        QFile::remove(partial);
     }
     return path;
 }
@@ -59,6 +63,7 @@ QString speechWithPause(double seconds)
     if (QFileInfo::exists(path))
         return path;
     const QString words = AudioFixtures::speech(QStringLiteral("wav"));
+    const QString partial = path + QStringLiteral(".%1.partial.wav").arg(QCoreApplication::applicationPid());
     const QString filter = QStringLiteral("[0:a]aresample=16000,apad=whole_dur=%1[a];[1:a]aresample=16000[b];"
                                           "[a][b]concat=n=2:v=0:a=1,aformat=channel_layouts=mono")
                                .arg(seconds);
@@ -66,8 +71,9 @@ QString speechWithPause(double seconds)
                        {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
                         QStringLiteral("-y"), QStringLiteral("-i"), words, QStringLiteral("-i"), words,
                         QStringLiteral("-filter_complex"), filter, QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"),
-                        path + QStringLiteral(".partial.wav")});
-    QFile::rename(path + QStringLiteral(".partial.wav"), path);
+                        partial});
+    QFile::rename(partial, path);
+    QFile::remove(partial);
     return path;
 }
 

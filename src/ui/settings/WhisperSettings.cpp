@@ -8,6 +8,7 @@
 #include "platform/Localization.h"
 #include "platform/Preferences.h"
 #include "processing/JobMessages.h"
+#include "services/EngineDevice.h"
 #include "services/LocalTranscriber.h"
 #include "services/ModelConfiguration.h"
 #include "services/SpokenLanguages.h"
@@ -37,6 +38,7 @@ WhisperSettings::WhisperSettings(WhisperDownloadState &downloads, WhisperModels 
     });
     connect(&Strings::instance(), &Strings::languageChanged, this, &WhisperSettings::changed);
     connect(&SettingsEvents::instance(), &SettingsEvents::modelConfigurationSaved, this, &WhisperSettings::changed);
+    connect(&EngineDevice::shared(), &EngineDevice::changed, this, &WhisperSettings::changed);
 }
 
 void WhisperSettings::setDownloads(WhisperDownloadState *downloads)
@@ -274,6 +276,18 @@ void WhisperSettings::setLanguageIndex(int index)
         return;
     const QString code = index == 0 ? SpokenLanguages::automatic : all[size_t(index) - 1].code;
     saveConfiguration([code](ModelConfiguration &configuration) { configuration.spokenLanguage = code; });
+}
+
+QString WhisperSettings::deviceLine() const
+{
+    const std::optional<WhisperOutput::Device> &device = EngineDevice::shared().last();
+    if (!device)
+        return {};
+    const QString where =
+        device->gpu.isEmpty()
+            ? JobMessages::localized(QStringLiteral("CPU · %d 线程"), {QString::number(device->threads)})
+            : JobMessages::localized(QStringLiteral("GPU：%@"), {device->gpu});
+    return JobMessages::localized(QStringLiteral("上次转写使用：%@"), {where});
 }
 
 QStringList WhisperSettings::threadChoices() const

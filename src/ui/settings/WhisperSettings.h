@@ -41,6 +41,7 @@ class WhisperSettings : public QObject {
     Q_PROPERTY(bool selectedIsAdded READ selectedIsAdded NOTIFY changed)
     Q_PROPERTY(bool voiceDetection READ voiceDetection WRITE setVoiceDetection NOTIFY changed)
     Q_PROPERTY(bool detectorInstalled READ detectorInstalled NOTIFY changed)
+    Q_PROPERTY(QString deviceLine READ deviceLine NOTIFY changed)
 
 public:
     // On the shared model store and preferences; the download state comes from QML.
@@ -77,6 +78,10 @@ public:
     QStringList threadChoices() const;
     int threadIndex() const;
     void setThreadIndex(int index);
+
+    // "上次转写使用：GPU：…" or "上次转写使用：CPU · 8 线程", as the engine reported its last chunk in
+    // this run of the program; empty before the first.
+    QString deviceLine() const;
 
     // The selected model is one the person added from a file (it can be removed).
     bool selectedIsAdded() const;

@@ -98,6 +98,11 @@ SettingsCard {
         currentIndex: whisper.threadIndex
         onActivated: index => whisper.threadIndex = index
     }
+    Note {
+        objectName: "engineDevice"
+        visible: text !== ""
+        text: whisper.deviceLine
+    }
     Note { text: Strings.t("自动检测会在每条笔记的第一段语音里识别一次语言，之后都按这种语言转写。") }
     RowLayout {
         Layout.fillWidth: true
