@@ -152,8 +152,8 @@ TEST_F(CustomServerTest, TranscriptionAsksForTimedSegmentsWithoutAKey)
     ModelConfiguration chinese = custom(false);
     chinese.spokenLanguage = QStringLiteral("zh");
     runTask(client.transcribe(realWav(), QString(), chinese));
-    EXPECT_EQ(formFields(server.requestsTo("audio/transcriptions").at(1)).value(1),
-              qMakePair(QStringLiteral("language"), QStringLiteral("zh")));
+    EXPECT_TRUE(formFields(server.requestsTo("audio/transcriptions").at(1))
+                    .contains(qMakePair(QStringLiteral("language"), QStringLiteral("zh"))));
 }
 
 TEST_F(CustomServerTest, AServerThatRefusesTheVerboseAnswerIsAskedMorePlainly)

@@ -25,9 +25,11 @@ QString skipReason()
 
 QString modelFile()
 {
-    // Named by the generator's layout, so a fixture folder kept from an older one is not reused.
-    const QString path = AudioFixtures::folder() + QStringLiteral("/generated-model-2.bin");
+    // In a folder named by the generator's layout, so a fixture folder kept from an older one is
+    // not reused.
+    const QString path = AudioFixtures::folder() + QStringLiteral("/generator-2/generated-model.bin");
     if (!QFileInfo::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
         // Test programs running at once each write their own copy and rename it into place.
         const QString partial = path + QStringLiteral(".%1.partial").arg(QCoreApplication::applicationPid());
         AudioFixtures::run(QStringLiteral("python3"),
