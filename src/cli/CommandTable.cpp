@@ -158,6 +158,15 @@ void addSettingsCommands(QList<Entry> &entries)
         ModelCommands::check);
     add({QStringLiteral("model download"), id, 1, 1, {}, QStringLiteral("Download and verify a model.")},
         ModelCommands::download);
+    add({QStringLiteral("model add"), QStringLiteral("FILE"), 1, 1,
+         {valued(QStringLiteral("name"), QStringLiteral("NAME"), QStringLiteral("the name to list it under (default: the file's name)"))},
+         QStringLiteral("Add a ggml whisper model file of your own, once whisper-cli has loaded it; prints its id.")},
+        ModelCommands::add);
+    add({QStringLiteral("model use"), id, 1, 1, {},
+         QStringLiteral("Transcribe on this computer with an installed or added model.")},
+        ModelCommands::use);
+    add({QStringLiteral("model remove"), id, 1, 1, {}, QStringLiteral("Remove a model added with \"model add\".")},
+        ModelCommands::remove);
 }
 
 QList<Entry> buildEntries()

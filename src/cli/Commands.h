@@ -53,4 +53,7 @@ namespace ModelCommands {
 QCoro::Task<int> list(ParsedCommand command);
 QCoro::Task<int> check(ParsedCommand command);
 QCoro::Task<int> download(ParsedCommand command);
+QCoro::Task<int> add(ParsedCommand command);
+QCoro::Task<int> use(ParsedCommand command);
+QCoro::Task<int> remove(ParsedCommand command);
 }

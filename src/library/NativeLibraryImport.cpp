@@ -145,6 +145,7 @@ Recording describe(const QString &id, const QString &title, double duration, con
     note.summaryTemplate = source->summaryTemplate;
     note.summaryTemplateName = source->summaryTemplateName;
     note.summaryTemplateVersion = source->summaryTemplateVersion;
+    note.spokenLanguage = source->spokenLanguage; // a copy resumes in the language already found
     const qint64 chunks = qint64(std::ceil(duration / chunkSeconds));
     const qint64 done = source->completedChunks ? std::clamp<qint64>(*source->completedChunks, 0, chunks)
                                                 : (source->segments.empty() ? 0 : chunks);

@@ -166,6 +166,7 @@ Recording decodeWithQt(const QByteArray &json)
     recording.summaryTemplate = optionalString(object, "summaryTemplate");
     recording.summaryTemplateName = optionalString(object, "summaryTemplateName");
     recording.summaryTemplateVersion = optionalInteger(object, "summaryTemplateVersion");
+    recording.spokenLanguage = optionalString(object, "spokenLanguage");
     recording.interrupted = optionalBool(object, "interrupted");
     return recording;
 }
@@ -337,7 +338,8 @@ const std::pair<std::string_view, QString Recording::*> requiredStrings[] = {
 const std::pair<std::string_view, std::optional<QString> Recording::*> optionalStrings[] = {
     {"deletedAt", &Recording::deletedAt}, {"folderId", &Recording::folderId},
     {"storedAudioName", &Recording::storedAudioName}, {"status", &Recording::status},
-    {"summaryTemplate", &Recording::summaryTemplate}, {"summaryTemplateName", &Recording::summaryTemplateName}};
+    {"summaryTemplate", &Recording::summaryTemplate}, {"summaryTemplateName", &Recording::summaryTemplateName},
+    {"spokenLanguage", &Recording::spokenLanguage}};
 const std::pair<std::string_view, std::optional<bool> Recording::*> optionalBools[] = {
     {"starred", &Recording::starred}, {"summaryStale", &Recording::summaryStale},
     {"interrupted", &Recording::interrupted}};
@@ -431,6 +433,7 @@ QByteArray encodeRecording(const Recording &recording)
     insertIfPresent(object, "summaryTemplate", recording.summaryTemplate);
     insertIfPresent(object, "summaryTemplateName", recording.summaryTemplateName);
     insertIfPresent(object, "summaryTemplateVersion", recording.summaryTemplateVersion);
+    insertIfPresent(object, "spokenLanguage", recording.spokenLanguage);
     insertIfPresent(object, "interrupted", recording.interrupted);
     // QJsonObject keeps its keys sorted, so the indented output is sorted at every level.
     return escapeForReading(QJsonDocument(object).toJson(QJsonDocument::Indented));

@@ -129,6 +129,7 @@ Recording merge(const Recording &base, const Recording &mine, const Recording &c
     merged.storedAudioName = pick(base.storedAudioName, mine.storedAudioName, current.storedAudioName);
     merged.completedChunks = pick(base.completedChunks, mine.completedChunks, current.completedChunks);
     merged.status = pick(base.status, mine.status, current.status);
+    merged.spokenLanguage = pick(base.spokenLanguage, mine.spokenLanguage, current.spokenLanguage);
     merged.interrupted = pick(base.interrupted, mine.interrupted, current.interrupted);
     merged.audioURL = mine.audioURL;
     return merged;

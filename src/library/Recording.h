@@ -34,6 +34,9 @@ struct Recording {
     std::optional<QString> summaryTemplate;
     std::optional<QString> summaryTemplateName;
     std::optional<qint64> summaryTemplateVersion;
+    // The language whisper detected in this note ("zh", "en", ...), kept so every later chunk is
+    // transcribed in it, also after a resume.
+    std::optional<QString> spokenLanguage;
     // True on a note recorded here whose recording ended without a stop (the program was killed or
     // the power failed): its audio runs up to the last second written. Absent on every other note.
     std::optional<bool> interrupted;

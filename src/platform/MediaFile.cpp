@@ -5,6 +5,7 @@
 #include "platform/MediaHandles.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cmath>
@@ -394,4 +395,42 @@ void MediaFile::readFloat(const FloatSink &sink, std::stop_token stop)
     if (stop.stop_requested())
         throw Cancelled();
     converter.flush();
+}
+
+namespace {
+
+void append32(QByteArray &bytes, quint32 value)
+{
+    char raw[4];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 4);
+}
+
+void append16(QByteArray &bytes, quint16 value)
+{
+    char raw[2];
+    qToLittleEndian(value, raw);
+    bytes.append(raw, 2);
+}
+
+} // namespace
+
+QByteArray MediaFile::waveHeader(quint32 pcmBytes)
+{
+    QByteArray bytes;
+    bytes.reserve(44);
+    bytes.append("RIFF", 4);
+    append32(bytes, 36 + pcmBytes);
+    bytes.append("WAVE", 4);
+    bytes.append("fmt ", 4);
+    append32(bytes, 16);
+    append16(bytes, 1); // integer PCM
+    append16(bytes, 1); // mono
+    append32(bytes, quint32(windowRate));
+    append32(bytes, quint32(windowRate) * 2);
+    append16(bytes, 2);
+    append16(bytes, 16);
+    bytes.append("data", 4);
+    append32(bytes, pcmBytes);
+    return bytes;
 }

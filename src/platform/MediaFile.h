@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -22,6 +23,9 @@ public:
 
     static constexpr int windowRate = 16000;
     static constexpr int blockFrames = 8192;
+
+    // The 44-byte RIFF/WAVE header for pcmBytes bytes of 16 kHz mono 16-bit samples.
+    static QByteArray waveHeader(quint32 pcmBytes);
 
     explicit MediaFile(const QString &path);
     ~MediaFile();

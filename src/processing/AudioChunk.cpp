@@ -9,44 +9,6 @@
 
 namespace AudioChunk {
 
-namespace {
-
-void append32(QByteArray &bytes, quint32 value)
-{
-    char raw[4];
-    qToLittleEndian(value, raw);
-    bytes.append(raw, 4);
-}
-
-void append16(QByteArray &bytes, quint16 value)
-{
-    char raw[2];
-    qToLittleEndian(value, raw);
-    bytes.append(raw, 2);
-}
-
-} // namespace
-
-QByteArray header(quint32 pcmBytes)
-{
-    QByteArray bytes;
-    bytes.reserve(44);
-    bytes.append("RIFF", 4);
-    append32(bytes, 36 + pcmBytes);
-    bytes.append("WAVE", 4);
-    bytes.append("fmt ", 4);
-    append32(bytes, 16);
-    append16(bytes, 1); // integer PCM
-    append16(bytes, 1); // mono
-    append32(bytes, quint32(MediaFile::windowRate));
-    append32(bytes, quint32(MediaFile::windowRate) * 2);
-    append16(bytes, 2);
-    append16(bytes, 16);
-    bytes.append("data", 4);
-    append32(bytes, pcmBytes);
-    return bytes;
-}
-
 QByteArray wav(QString path, double start, double duration, std::stop_token stop)
 {
     if (!std::isfinite(start) || !std::isfinite(duration) || duration <= 0)
@@ -74,7 +36,7 @@ QByteArray wav(QString path, double start, double duration, std::stop_token stop
     const qint64 pcm = bytes.size() - 44;
     if (pcm <= 0)
         throw AppFailure(QStringLiteral("音频片段为空。"));
-    const QByteArray head = header(quint32(pcm));
+    const QByteArray head = MediaFile::waveHeader(quint32(pcm));
     std::copy(head.begin(), head.end(), bytes.begin());
     return bytes;
 }

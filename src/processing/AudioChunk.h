@@ -19,9 +19,6 @@ inline constexpr qint64 maxPcmBytes = 4'000'000;
 // (checked once per decoded block).
 QByteArray wav(QString path, double start, double duration, std::stop_token stop = {});
 
-// The 44-byte RIFF/WAVE header for pcmBytes bytes of 16 kHz mono 16-bit samples.
-QByteArray header(quint32 pcmBytes);
-
 // How many 60-second chunks a note of that length has (0 for an unknown length).
 qint64 chunkCount(double duration);
 

@@ -34,7 +34,7 @@ std::vector<Segment> place(const ChunkTranscript &transcript, double start, doub
         const double to = std::clamp(start + timed.end, from, end);
         placed.push_back(segment(from, to, text));
     }
-    if (placed.empty())
+    if (placed.empty() && !transcript.text.trimmed().isEmpty())
         placed.push_back(segment(start, end, transcript.text));
     return placed;
 }

@@ -17,8 +17,8 @@ JobServices jobServices()
     services.keyProvider = [](QString account) { return nativeAPIKey(std::move(account)); };
     auto transcriber = std::make_shared<LocalTranscriber>(WhisperModels::shared());
     // The stop token reaches whisper-cli, so Ctrl-C does not wait for the chunk in progress.
-    services.localTranscribe = [transcriber](QByteArray wav, QString modelID, std::stop_token stop) {
-        return transcriber->transcribe(std::move(wav), std::move(modelID), std::move(stop));
+    services.localTranscribe = [transcriber](QByteArray wav, WhisperRun run, std::stop_token stop) {
+        return transcriber->transcribe(std::move(wav), std::move(run), std::move(stop));
     };
     services.configurationProvider = [] { return ModelConfiguration::load(); };
     return services;

@@ -47,7 +47,9 @@ QCoro::Task<ChunkTranscript> transcribe(JobServices services, ModelConfiguration
     if (configuration.asrService == QLatin1String("whisper")) {
         if (!services.localTranscribe)
             missingEngine();
-        QCoro::Task<ChunkTranscript> local = services.localTranscribe(std::move(wav), configuration.localASRModel, stop);
+        WhisperRun run{configuration.localASRModel, configuration.spokenLanguage, configuration.localThreads,
+                       configuration.localVAD};
+        QCoro::Task<ChunkTranscript> local = services.localTranscribe(std::move(wav), std::move(run), stop);
         co_return co_await local;
     }
     if (!services.client)

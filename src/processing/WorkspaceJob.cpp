@@ -19,6 +19,8 @@
 #include "processing/TranscriptParts.h"
 #include "services/ModelConfiguration.h"
 #include "services/RepeatGuard.h"
+#include "services/SpokenLanguages.h"
+#include "platform/Localization.h"
 #include "services/SummaryPreferences.h"
 
 #include <QCoroSignal>
@@ -110,6 +112,8 @@ private:
     QString m_language = AppLocalization::storedLanguage();
     // Where chunks looped and were cut down (clock labels of their starts).
     QStringList m_loopsCut;
+    // Chunks this job finished without any speech in them.
+    qint64 m_silentChunks = 0;
 };
 
 // --- starting -----------------------------------------------------------------------------------
@@ -317,8 +321,13 @@ void WorkspaceJob::complete()
     ws.filter();
     ws.setProgress(1);
     ws.setProgressText(L(QStringLiteral("已完成")));
-    ws.setNotice(withLoopNotice(m_summary ? L(QStringLiteral("纪要已整理好。"))
-                                          : L(QStringLiteral("声音已变成文字，可以开始整理纪要了。"))));
+    QString message = m_summary ? L(QStringLiteral("纪要已整理好。"))
+                                : L(QStringLiteral("声音已变成文字，可以开始整理纪要了。"));
+    if (m_silentChunks > 0)
+        message += QLatin1Char(' ')
+            + JobMessages::localized(QStringLiteral("其中 %d 个片段没有语音，没有生成文字。"),
+                                     {QString::number(m_silentChunks)});
+    ws.setNotice(withLoopNotice(message));
 }
 
 QString WorkspaceJob::withLoopNotice(const QString &message) const
@@ -407,6 +416,15 @@ QCoro::Task<> WorkspaceJob::transcribe()
         co_await save();
         co_return;
     }
+    // The spoken language: the setting, or when it is "auto" the language found in this note's
+    // first chunk with speech, kept in the note so resumed jobs use it too.
+    const bool detect = m_configuration.spokenLanguage == SpokenLanguages::automatic;
+    auto chunkLanguage = [this, detect] {
+        if (!detect)
+            return m_configuration.spokenLanguage;
+        const QString found = m_working.spokenLanguage.value_or(SpokenLanguages::automatic);
+        return SpokenLanguages::isKnown(found) ? found : SpokenLanguages::automatic;
+    };
     const QString audio = *m_working.audioURL;
     const double duration = m_working.duration;
     const std::stop_token stop = m_state->stop.get_token();
@@ -436,8 +454,10 @@ QCoro::Task<> WorkspaceJob::transcribe()
         QByteArray wav = co_await decoding;
         ensureAlive();
         JobMessages::checkStop(stop);
+        ModelConfiguration configuration = m_configuration;
+        configuration.spokenLanguage = chunkLanguage();
         QCoro::Task<ChunkTranscript> transcribing =
-            JobEngines::transcribe(m_services, m_configuration, m_key, std::move(wav), stop);
+            JobEngines::transcribe(m_services, configuration, m_key, std::move(wav), stop);
         ChunkTranscript transcript = co_await transcribing;
         ensureAlive();
         // A text that arrives after a stop request is discarded.
@@ -458,7 +478,14 @@ QCoro::Task<> WorkspaceJob::transcribe()
         ensureAlive();
         JobMessages::checkStop(stop);
         const double end = std::min(chunkSeconds * double(i + 1), duration);
+        // A chunk without speech adds no segment but is finished all the same: silence must not
+        // hold the job on this chunk for ever.
         std::vector<Segment> placed = ChunkSegments::place(tidied.first, start, end);
+        if (placed.empty())
+            ++m_silentChunks;
+        else if (detect && chunkLanguage() == SpokenLanguages::automatic && tidied.first.language
+                 && SpokenLanguages::isKnown(*tidied.first.language))
+            m_working.spokenLanguage = tidied.first.language;
         SourceSpeakers::label(placed, levels);
         for (Segment &segment : placed)
             m_working.segments.push_back(std::move(segment));

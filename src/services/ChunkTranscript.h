@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // One stretch of a chunk's transcript as an engine timed it, in seconds from the chunk's start.
@@ -19,8 +20,10 @@ struct TimedText {
 struct ChunkTranscript {
     QString text;
     std::vector<TimedText> segments;
+    // The language the engine heard (a whisper code), when it says.
+    std::optional<QString> language;
 
-    static ChunkTranscript whole(QString text) { return {std::move(text), {}}; }
+    static ChunkTranscript whole(QString text) { return {std::move(text), {}, std::nullopt}; }
     // The text as it will be stored: the segments' texts when there are any, else `text`.
     QString storedText() const;
 

@@ -2,6 +2,7 @@
 
 #include "services/CustomServer.h"
 #include "services/ModelConfiguration.h"
+#include "services/SpokenLanguages.h"
 #include "services/SummaryPreferences.h"
 
 #include <QJsonArray>
@@ -145,13 +146,13 @@ QCoro::Task<HttpResponse> boundedDataOn(std::shared_ptr<HttpSession> session, Ht
 }
 
 QCoro::Task<QString> completeOn(std::shared_ptr<HttpSession> session, QUrl url, QString key, QJsonObject body,
-                                std::stop_token stop)
+                                std::stop_token stop, bool emptyAllowed = false)
 {
     HttpRequest request = jsonPost(url, key, compactJSON(body));
     const HttpResponse response = co_await boundedDataOn(session, std::move(request), stop);
     throwIfStopped(stop);
     ModelClient::validateResponse(response.head);
-    co_return ModelClient::parse(response.body);
+    co_return ModelClient::parse(response.body, emptyAllowed);
 }
 
 } // namespace
@@ -179,7 +180,7 @@ void ModelClient::validateResponse(const HttpResponseHead &head)
     throw AppFailure(statusMessage(head.status), {}, QStringLiteral("(HTTP %1)").arg(head.status));
 }
 
-QString ModelClient::parse(const QByteArray &body)
+QString ModelClient::parse(const QByteArray &body, bool emptyAllowed)
 {
     const auto choices = decodeChoices(body);
     if (!choices)
@@ -187,15 +188,18 @@ QString ModelClient::parse(const QByteArray &body)
     if (choices->isEmpty() || (choices->first().finishReason && *choices->first().finishReason != u"stop"))
         throw AppFailure(QStringLiteral("模型未完整返回内容，原有结果已保留。"));
     const QString content = choices->first().content;
-    if (content.trimmed().isEmpty())
+    if (content.trimmed().isEmpty() && !emptyAllowed)
         throw AppFailure(QStringLiteral("模型返回空内容，未覆盖原有结果。"));
     return content;
 }
 
 QByteArray ModelClient::multipartBody(const QByteArray &boundary, const QString &model,
-                                      const QByteArray &responseFormat, const QByteArray &wav)
+                                      const QByteArray &responseFormat, const QByteArray &wav,
+                                      const QByteArray &language)
 {
     FormFields fields{{"model", model.toUtf8()}};
+    if (!language.isEmpty())
+        fields.append(qMakePair(QByteArray("language"), language));
     if (!responseFormat.isEmpty())
         fields.append(qMakePair(QByteArray("response_format"), responseFormat));
     return multipartBody(boundary, fields, wav);
@@ -214,7 +218,8 @@ QByteArray ModelClient::multipartBody(const QByteArray &boundary, const FormFiel
     return body;
 }
 
-QJsonObject ModelClient::dashScopeTranscriptionBody(const QString &model, const QByteArray &wav)
+QJsonObject ModelClient::dashScopeTranscriptionBody(const QString &model, const QByteArray &wav,
+                                                    const QString &language)
 {
     const QString dataURL = QStringLiteral("data:audio/wav;base64,") + QString::fromLatin1(wav.toBase64());
     const QJsonObject audio{{QStringLiteral("data"), dataURL}};
@@ -222,10 +227,24 @@ QJsonObject ModelClient::dashScopeTranscriptionBody(const QString &model, const 
                            {QStringLiteral("input_audio"), audio}};
     const QJsonObject message{{QStringLiteral("role"), QStringLiteral("user")},
                               {QStringLiteral("content"), QJsonArray{part}}};
+    QJsonObject options{{QStringLiteral("enable_itn"), true}};
+    if (!language.isEmpty())
+        options.insert(QStringLiteral("language"), language);
     return QJsonObject{{QStringLiteral("model"), model},
                        {QStringLiteral("stream"), false},
-                       {QStringLiteral("asr_options"), QJsonObject{{QStringLiteral("enable_itn"), true}}},
+                       {QStringLiteral("asr_options"), options},
                        {QStringLiteral("messages"), QJsonArray{message}}};
+}
+
+QString ModelClient::requestLanguage(CloudProvider provider, const QString &spokenLanguage)
+{
+    // DashScope's recognisers name these languages; OpenAI takes any two-letter ISO 639-1 code.
+    static const QStringList dashScope{"zh", "yue", "en", "ja", "ko", "de", "fr", "ru", "es", "it", "pt", "ar"};
+    if (provider.isQwen())
+        return dashScope.contains(spokenLanguage) ? spokenLanguage : QString();
+    if (provider == CloudProvider::openai && spokenLanguage.size() == 2 && spokenLanguage != QLatin1String("jw"))
+        return spokenLanguage;
+    return {};
 }
 
 QJsonObject ModelClient::summaryBody(std::optional<CloudProvider> provider, const QString &model,
@@ -259,7 +278,8 @@ std::optional<ChunkTranscript> ModelClient::transcriptOf(const QByteArray &body)
 {
     const auto object = jsonObject(body);
     const QJsonValue text = object ? object->value(QStringLiteral("text")) : QJsonValue();
-    if (!text.isString() || text.toString().trimmed().isEmpty())
+    // An empty text is the answer for a chunk without speech; only a missing one is no answer.
+    if (!text.isString())
         return std::nullopt;
     ChunkTranscript transcript = ChunkTranscript::whole(text.toString());
     // whisper-1's verbose answer: {"segments": [{"start": 0.0, "end": 4.2, "text": " ..."}, ...]}.
@@ -279,23 +299,32 @@ QCoro::Task<ChunkTranscript> ModelClient::transcribe(QByteArray wav, QString key
 {
     if (configuration.usesCustomServer(false)) {
         const QUrl base = CustomServer::baseURL(configuration.customASRURL);
+        // The person's own server takes whisper's language codes as they are; none leaves it to detect.
+        QString language = configuration.spokenLanguage != SpokenLanguages::automatic
+                && SpokenLanguages::isKnown(configuration.spokenLanguage)
+            ? configuration.spokenLanguage
+            : QString();
         co_return co_await customUpload(base, std::move(wav), std::move(key), configuration.customASRModel,
-                                        std::move(stop));
+                                        std::move(language), std::move(stop));
     }
     const std::optional<CloudProvider> provider = configuration.asrProvider();
     if (!provider || provider->models(false).isEmpty())
         throw AppFailure(QStringLiteral("转写配置无效。"));
     if (provider->isQwen()) {
-        const QJsonObject body = dashScopeTranscriptionBody(configuration.asrModel, wav);
+        const QJsonObject body = dashScopeTranscriptionBody(
+            configuration.asrModel, wav, requestLanguage(*provider, configuration.spokenLanguage));
         const QUrl url = provider->requestURL(QStringLiteral("chat/completions"));
-        QString text = co_await completeOn(m_session, url, std::move(key), body, std::move(stop));
+        // A chunk without speech comes back empty: that is its transcript, not a failure.
+        QString text = co_await completeOn(m_session, url, std::move(key), body, std::move(stop), true);
         co_return ChunkTranscript::whole(std::move(text));
     }
-    co_return co_await upload(*provider, std::move(wav), std::move(key), configuration.asrModel, std::move(stop));
+    QString language = requestLanguage(*provider, configuration.spokenLanguage);
+    co_return co_await upload(*provider, std::move(wav), std::move(key), configuration.asrModel, std::move(language),
+                              std::move(stop));
 }
 
 QCoro::Task<ChunkTranscript> ModelClient::upload(CloudProvider provider, QByteArray wav, QString key, QString model,
-                                         std::stop_token stop) const
+                                         QString language, std::stop_token stop) const
 {
     const std::shared_ptr<HttpSession> session = m_session;
     const QByteArray boundary =
@@ -311,7 +340,7 @@ QCoro::Task<ChunkTranscript> ModelClient::upload(CloudProvider provider, QByteAr
     const QByteArray format = provider != CloudProvider::openai ? QByteArray()
         : model == QLatin1String("whisper-1")                   ? QByteArray("verbose_json")
                                                                 : QByteArray("json");
-    request.body = multipartBody(boundary, model, format, wav);
+    request.body = multipartBody(boundary, model, format, wav, language.toUtf8());
     request.timeout = kRequestTimeout;
     wav.clear(); // the body holds the only copy we need while the upload runs
 
@@ -378,7 +407,7 @@ QCoro::Task<QStringList> ModelClient::modelsAt(QUrl url, QString key, std::stop_
 // Asks for timed segments first; a server that refuses the verbose answer (some know only "json",
 // whisper.cpp's server only some formats) is asked again more plainly, up to plain text.
 QCoro::Task<ChunkTranscript> ModelClient::customUpload(QUrl base, QByteArray wav, QString key, QString model,
-                                                       std::stop_token stop) const
+                                                       QString language, std::stop_token stop) const
 {
     const std::shared_ptr<HttpSession> session = m_session;
     const QUrl url = CloudProvider::joined(base, QStringLiteral("audio/transcriptions"));
@@ -389,6 +418,8 @@ QCoro::Task<ChunkTranscript> ModelClient::customUpload(QUrl base, QByteArray wav
         const QByteArray boundary =
             "Hushnote-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toLatin1();
         FormFields fields{{"model", model.toUtf8()}, {"response_format", format}};
+        if (!language.isEmpty())
+            fields.append(qMakePair(QByteArray("language"), language.toUtf8()));
         if (format == "verbose_json")
             fields.append(qMakePair(QByteArray("timestamp_granularities[]"), QByteArray("segment")));
         HttpRequest request;

@@ -54,26 +54,32 @@ public:
 
     // Throws the AppFailure for a non-2xx status (or an answer that is not HTTP).
     static void validateResponse(const HttpResponseHead &head);
-    // The content of a chat completion, or the AppFailure that explains why there is none.
-    static QString parse(const QByteArray &body);
+    // The content of a chat completion, or the AppFailure that explains why there is none. Blank
+    // content is such a failure unless emptyAllowed (a transcript of a chunk without speech).
+    static QString parse(const QByteArray &body, bool emptyAllowed = false);
     using FormFields = QList<QPair<QByteArray, QByteArray>>;
-    // The multipart/form-data body of an OpenAI or Grok upload; no "response_format" part when
-    // responseFormat is empty.
+    // The multipart/form-data body of an OpenAI or Grok upload; no "response_format" or "language"
+    // part when that value is empty.
     static QByteArray multipartBody(const QByteArray &boundary, const QString &model, const QByteArray &responseFormat,
-                                    const QByteArray &wav);
+                                    const QByteArray &wav, const QByteArray &language = {});
     // The text fields in order, then the WAV as the "file" part.
     static QByteArray multipartBody(const QByteArray &boundary, const FormFields &fields, const QByteArray &wav);
     // A "text" answer: the body itself (or a JSON transcript, which some servers send anyway).
     static std::optional<ChunkTranscript> plainTranscriptOf(const QByteArray &body);
     // The statuses with which a server says it does not offer the asked answer format.
     static bool refusesFormat(int status);
-    // The transcript of an upload's answer: "text" (required, not blank) and, when present,
-    // "segments" with "start", "end" in seconds and "text". Absent when there is no usable text.
+    // The transcript of an upload's answer: "text" (required; empty for no speech) and, when present,
+    // "segments" with "start", "end" in seconds and "text". Absent when "text" is missing.
     static std::optional<ChunkTranscript> transcriptOf(const QByteArray &body);
     // The model ids of a "models" listing ({"data": [{"id": "..."}, ...]}); absent on any other shape.
     static std::optional<QStringList> modelIDs(const QByteArray &body);
-    // The JSON body of a DashScope transcription: the WAV inline as a Base64 data URL.
-    static QJsonObject dashScopeTranscriptionBody(const QString &model, const QByteArray &wav);
+    // The JSON body of a DashScope transcription: the WAV inline as a Base64 data URL, and the
+    // spoken language in "asr_options" unless it is empty.
+    static QJsonObject dashScopeTranscriptionBody(const QString &model, const QByteArray &wav,
+                                                  const QString &language = {});
+    // The spoken-language setting as the provider's request names it; empty when the provider is
+    // to detect it ("auto", or a language the provider does not name).
+    static QString requestLanguage(CloudProvider provider, const QString &spokenLanguage);
     // The JSON body of a summary request, with the provider's own switches (none for a custom server).
     static QJsonObject summaryBody(std::optional<CloudProvider> provider, const QString &model, const QString &systemPrompt,
                                    const QString &text);
@@ -81,9 +87,9 @@ public:
 private:
     QCoro::Task<QStringList> modelsAt(QUrl url, QString key, std::stop_token stop) const;
     QCoro::Task<ChunkTranscript> customUpload(QUrl base, QByteArray wav, QString key, QString model,
-                                              std::stop_token stop) const;
+                                              QString language, std::stop_token stop) const;
     QCoro::Task<ChunkTranscript> upload(CloudProvider provider, QByteArray wav, QString key, QString model,
-                                std::stop_token stop) const;
+                                QString language, std::stop_token stop) const;
 
     std::shared_ptr<HttpSession> m_session;
 };

@@ -5,6 +5,8 @@
 #include "services/CustomServer.h"
 #include "services/LegacyKeyRegion.h"
 #include "services/OllamaClient.h"
+#include "services/SpokenLanguages.h"
+#include "services/WhisperModels.h"
 
 #include "platform/Localization.h"
 
@@ -81,8 +83,9 @@ void ModelConfiguration::validate() const
         const auto provider = asrProvider();
         require(provider && !provider->models(false).isEmpty(), invalidTranscription);
     }
-    static const QStringList whisperModels{QStringLiteral("tiny"), QStringLiteral("base"), QStringLiteral("small")};
-    require(whisperModels.contains(localASRModel), invalidTranscription);
+    require(WhisperModels::isUsableID(localASRModel), invalidTranscription);
+    require(localThreads >= 0 && localThreads <= maxLocalThreads, invalidTranscription);
+    require(SpokenLanguages::isKnown(spokenLanguage), invalidTranscription);
     require(summaryService == ollama || summaryService == CustomServer::service
                 || CloudProvider::fromRawValue(summaryService),
             "请选择有效的纪要服务。");
@@ -185,6 +188,8 @@ QJsonObject ModelConfiguration::toJSON() const
         {QStringLiteral("region"), region},           {QStringLiteral("asrModel"), asrModel},
         {QStringLiteral("summaryModel"), summaryModel}, {QStringLiteral("summaryService"), summaryService},
         {QStringLiteral("ollamaURL"), ollamaURL},     {QStringLiteral("ollamaModel"), ollamaModel},
+        {QStringLiteral("localThreads"), localThreads}, {QStringLiteral("spokenLanguage"), spokenLanguage},
+        {QStringLiteral("localVAD"), localVAD},
         {QStringLiteral("customASRURL"), customASRURL}, {QStringLiteral("customASRModel"), customASRModel},
         {QStringLiteral("customSummaryURL"), customSummaryURL},
         {QStringLiteral("customSummaryModel"), customSummaryModel},
@@ -208,6 +213,7 @@ std::optional<ModelConfiguration> ModelConfiguration::fromJSON(const QJsonObject
         {"summaryService", &ModelConfiguration::summaryService},
         {"ollamaURL", &ModelConfiguration::ollamaURL},
         {"ollamaModel", &ModelConfiguration::ollamaModel},
+        {"spokenLanguage", &ModelConfiguration::spokenLanguage},
         {"customASRURL", &ModelConfiguration::customASRURL},
         {"customASRModel", &ModelConfiguration::customASRModel},
         {"customSummaryURL", &ModelConfiguration::customSummaryURL},
@@ -220,6 +226,19 @@ std::optional<ModelConfiguration> ModelConfiguration::fromJSON(const QJsonObject
         if (!value.isString())
             return std::nullopt;
         configuration.*member = value.toString();
+    }
+    const QJsonValue threads = object.value(QLatin1String("localThreads"));
+    if (!threads.isUndefined()) {
+        const double number = threads.toDouble(-1);
+        if (!threads.isDouble() || number != double(qint64(number)) || number < 0 || number > maxLocalThreads)
+            return std::nullopt;
+        configuration.localThreads = int(number);
+    }
+    const QJsonValue vad = object.value(QLatin1String("localVAD"));
+    if (!vad.isUndefined()) {
+        if (!vad.isBool())
+            return std::nullopt;
+        configuration.localVAD = vad.toBool();
     }
     return configuration;
 }

@@ -29,6 +29,14 @@ struct ModelConfiguration {
     QString customASRModel;
     QString customSummaryURL;
     QString customSummaryModel;
+    // Threads for the local engine; 0 means one per physical core.
+    int localThreads = 0;
+    // The language spoken in the recordings, as a whisper code, or "auto" to detect it per note.
+    QString spokenLanguage = QStringLiteral("auto");
+    // Skip silence with the voice detector once its model is installed.
+    bool localVAD = true;
+
+    static constexpr int maxLocalThreads = 256;
 
     bool operator==(const ModelConfiguration &) const = default;
 
@@ -59,11 +67,12 @@ struct ModelConfiguration {
     // True when the role is served by the custom server (whose key is optional).
     bool usesCustomServer(bool summary) const;
 
-    // The stored form: all twelve keys.
+    // The stored form: every key.
     QJsonObject toJSON() const;
     QByteArray encoded() const;
     // Lenient decoding of the stored form: missing keys take defaults, unknown keys are ignored,
-    // a present key that is not a string fails the whole decode.
+    // a present key of the wrong type (a string; "localThreads" a whole number, "localVAD" a
+    // boolean) fails the decode.
     static std::optional<ModelConfiguration> fromJSON(const QJsonObject &object);
     static std::optional<ModelConfiguration> decode(const QByteArray &data);
 };

@@ -158,8 +158,11 @@ ChunkTranscript collapse(ChunkTranscript transcript)
     transcript.segments = std::move(merged);
     // Segments that repeat as a group ("A", "B", "A", "B", ...) leave a loop that no single segment
     // holds; the chunk then keeps its cut-down text as one piece, untimed.
-    if (loops(transcript))
-        return ChunkTranscript::whole(collapse(transcript.storedText()));
+    if (loops(transcript)) {
+        ChunkTranscript untimed = ChunkTranscript::whole(collapse(transcript.storedText()));
+        untimed.language = transcript.language;
+        return untimed;
+    }
     return transcript;
 }
 

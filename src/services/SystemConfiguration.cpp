@@ -24,9 +24,13 @@ const QStringList modelKeys{QStringLiteral("region"),        QStringLiteral("asr
                             QStringLiteral("summaryModel"),  QStringLiteral("asrService"),
                             QStringLiteral("localASRModel"), QStringLiteral("summaryService"),
                             QStringLiteral("ollamaURL"),     QStringLiteral("ollamaModel")};
-// Documents written before the custom server existed lack these; an export always has them.
-const QStringList modelOptionalKeys{QStringLiteral("customASRURL"), QStringLiteral("customASRModel"),
-                                    QStringLiteral("customSummaryURL"), QStringLiteral("customSummaryModel")};
+// Keys newer than the first version of the file: a file without them keeps their defaults (an
+// export always has them). The strings among them, then the others, checked on their own.
+const QStringList modelOptionalStringKeys{QStringLiteral("customASRURL"), QStringLiteral("customASRModel"),
+                                          QStringLiteral("customSummaryURL"), QStringLiteral("customSummaryModel"),
+                                          QStringLiteral("spokenLanguage")};
+const QStringList modelOptionalKeys = modelOptionalStringKeys + QStringList{QStringLiteral("localThreads"),
+                                                                            QStringLiteral("localVAD")};
 const QStringList summaryKeys{QStringLiteral("templateID"), QStringLiteral("enabled"), QStringLiteral("background"),
                               QStringLiteral("focus"), QStringLiteral("instructions")};
 const QStringList summaryOptionalKeys{QStringLiteral("promptOverrides")};
@@ -66,11 +70,20 @@ int decodeVersion(const QJsonValue &value)
 
 ModelConfiguration decodeModels(const QJsonObject &object)
 {
-    for (const QString &key : modelKeys + modelOptionalKeys) {
+    for (const QString &key : modelKeys + modelOptionalStringKeys) {
         if (object.contains(key) && !object.value(key).isString())
             typeMismatch(QStringLiteral("models.") + key, "a string");
     }
-    return *ModelConfiguration::fromJSON(object);
+    const QJsonValue language = object.value(QStringLiteral("spokenLanguage"));
+    if (!language.isUndefined() && !language.isString())
+        typeMismatch(QStringLiteral("models.spokenLanguage"), "a string");
+    const std::optional<ModelConfiguration> decoded = ModelConfiguration::fromJSON(object);
+    const QJsonValue vad = object.value(QStringLiteral("localVAD"));
+    if (!vad.isUndefined() && !vad.isBool())
+        typeMismatch(QStringLiteral("models.localVAD"), "a boolean");
+    if (!decoded) // only the thread count can still be wrong
+        typeMismatch(QStringLiteral("models.localThreads"), "a whole number from 0 to 256");
+    return *decoded;
 }
 
 QJsonObject documentObject(const SystemConfiguration &configuration)

@@ -4,14 +4,18 @@
 #include "platform/Errors.h"
 #include "platform/FileLock.h"
 #include "platform/FileUtil.h"
+#include "services/AddedModels.h"
 #include "services/WhisperModelsTransfer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QStorageInfo>
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -131,12 +135,45 @@ QList<WhisperModel> WhisperModels::builtInCatalogue()
 {
     return {
         {QStringLiteral("tiny"), QStringLiteral("Whisper Tiny · 78 MB"), 77691713,
-         QStringLiteral("be07e048e1e599ad46341c8d2a135645097a538221678b7acdd1b1919c6e1b21")},
+         QStringLiteral("be07e048e1e599ad46341c8d2a135645097a538221678b7acdd1b1919c6e1b21"),
+         QStringLiteral("最快，准确度最低，适合试用")},
         {QStringLiteral("base"), QStringLiteral("Whisper Base · 148 MB"), 147951465,
-         QStringLiteral("60ed5bc3dd14eea856493d334349b405782ddcaf0028d4b5df4088345fba2efe")},
+         QStringLiteral("60ed5bc3dd14eea856493d334349b405782ddcaf0028d4b5df4088345fba2efe"),
+         QStringLiteral("很快，准确度一般")},
         {QStringLiteral("small"), QStringLiteral("Whisper Small · 488 MB"), 487601967,
-         QStringLiteral("1be3a9b2063867b937e64e2ec7483364a79917e157fa98c5d94b5c1fffea987b")},
+         QStringLiteral("1be3a9b2063867b937e64e2ec7483364a79917e157fa98c5d94b5c1fffea987b"),
+         QStringLiteral("速度与准确度均衡")},
+        {QStringLiteral("large-v3-turbo-q5_0"), QStringLiteral("Whisper Large v3 Turbo Q5 · 574 MB"), 574041195,
+         QStringLiteral("394221709cd5ad1f40c46e6031ca61bce88931e6e088c188294c6d5a55ffa7e2"),
+         QStringLiteral("接近 Large v3 Turbo 的准确度，文件小，内存少")},
+        {QStringLiteral("medium"), QStringLiteral("Whisper Medium · 1.5 GB"), 1533763059,
+         QStringLiteral("6c14d5adee5f86394037b4e4e8b59f1673b6cee10e3cf0b11bbdbee79c156208"),
+         QStringLiteral("较准确，较慢")},
+        {QStringLiteral("large-v3-turbo"), QStringLiteral("Whisper Large v3 Turbo · 1.6 GB"), 1624555275,
+         QStringLiteral("1fc70f774d38eb169993ac391eea357ef47c88757ef72ee5943879b7e8e2bc69"),
+         QStringLiteral("很准确，比 Large v3 快得多；中文推荐")},
+        {QStringLiteral("large-v3"), QStringLiteral("Whisper Large v3 · 3.1 GB"), 3095033483,
+         QStringLiteral("64d182b440b98d5203c4f9bd541544d84c605196c4f7b845dfa11fb23594d1e2"),
+         QStringLiteral("最准确，最慢，需要较多内存")},
     };
+}
+
+bool WhisperModels::isUsableID(const QString &id)
+{
+    static const QList<WhisperModel> catalogue = builtInCatalogue();
+    auto named = [&](const WhisperModel &model) { return model.id == id; };
+    if (std::any_of(catalogue.begin(), catalogue.end(), named))
+        return true;
+    const QList<WhisperModel> added = shared().added();
+    return std::any_of(added.begin(), added.end(), named);
+}
+
+WhisperModel WhisperModels::voiceDetector()
+{
+    return {QStringLiteral("silero-v5.1.2"), QStringLiteral("Silero VAD v5.1.2 · 885 kB"), 885098,
+            QStringLiteral("29940d98d42b91fbd05ce489f3ecf7c72f0a42f027e4875919a28fb4c04ea2cf"),
+            QStringLiteral("跳过静音：更快，也不会在静音处编出文字"),
+            QUrl(QStringLiteral("https://huggingface.co/ggml-org/whisper-vad/resolve/main/ggml-silero-v5.1.2.bin"))};
 }
 
 QUrl WhisperModels::defaultHub()
@@ -160,16 +197,55 @@ WhisperModels &WhisperModels::shared()
 
 WhisperModel WhisperModels::model(const QString &id) const
 {
-    for (const WhisperModel &candidate : m_catalogue) {
+    for (const WhisperModel &candidate : available()) {
         if (candidate.id == id)
             return candidate;
     }
+    if (id == m_detector.id)
+        return m_detector;
     throw AppFailure(unknownModel);
+}
+
+QList<WhisperModel> WhisperModels::added() const
+{
+    // An added model never hides a catalogue one of the same id.
+    QList<WhisperModel> models = AddedModels::read(m_root);
+    models.removeIf([this](const WhisperModel &model) {
+        return std::any_of(m_catalogue.begin(), m_catalogue.end(),
+                           [&](const WhisperModel &known) { return known.id == model.id; });
+    });
+    return models;
+}
+
+QList<WhisperModel> WhisperModels::available() const
+{
+    return m_catalogue + added();
+}
+
+QCoro::Task<WhisperModel> WhisperModels::add(QString file, QString name, std::function<void(const QString &)> check,
+                                             std::stop_token stop)
+{
+    QStringList taken;
+    for (const WhisperModel &model : m_catalogue)
+        taken << model.id;
+    auto adding = [root = m_root, taken, file, name, check, stop] {
+        return AddedModels::add(root, taken, file, name, check, stop);
+    };
+    co_return co_await runOn(m_executor.pool(), std::move(adding));
+}
+
+QCoro::Task<> WhisperModels::remove(QString id)
+{
+    auto removing = [root = m_root, id] { AddedModels::remove(root, id); };
+    co_await runOn(m_executor.pool(), std::move(removing));
 }
 
 QUrl WhisperModels::url(const WhisperModel &model) const
 {
-    return m_hub.resolved(QUrl(model.fileName()));
+    // A store pointed at another hub (a test's) takes every file from there.
+    if (model.source.isEmpty() || m_hub != defaultHub())
+        return m_hub.resolved(QUrl(model.fileName()));
+    return model.source;
 }
 
 QString WhisperModels::installedFile(const WhisperModel &model) const
@@ -198,6 +274,21 @@ QCoro::Task<WhisperModel> WhisperModels::verifyInstalled(QString id, std::stop_t
         reclaimPartials();
         verify(installedFile(found), found, stop);
         return found;
+    };
+    co_return co_await runOn(m_executor.pool(), std::move(check));
+}
+
+QCoro::Task<std::optional<QString>> WhisperModels::verifiedVoiceDetector(std::stop_token stop)
+{
+    auto check = [file = installedFile(m_detector), detector = m_detector, stop]() -> std::optional<QString> {
+        try {
+            verify(file, detector, stop);
+            return file;
+        } catch (const AppFailure &) {
+            return std::nullopt; // not installed, or damaged: transcribe without it
+        } catch (const SystemError &) {
+            return std::nullopt;
+        }
     };
     co_return co_await runOn(m_executor.pool(), std::move(check));
 }
@@ -245,6 +336,14 @@ QCoro::Task<> WhisperModels::download(QString id, std::stop_token stop, Progress
         if (::ftruncate(part->fd(), 0) != 0)
             throw SystemError::fromErrno(errno, part->path());
         present = 0;
+    }
+    // Said before the first byte, not after an hour of downloading into a full disk.
+    const qint64 available = QStorageInfo(m_root).bytesAvailable();
+    if (available >= 0 && available < found.size - present) {
+        const QLocale locale = QLocale::c();
+        throw AppFailure(QStringLiteral("磁盘空间不足：下载还需要 %@，可用 %@。"),
+                         {locale.formattedDataSize(found.size - present, 1, QLocale::DataSizeSIFormat),
+                          locale.formattedDataSize(available, 1, QLocale::DataSizeSIFormat)});
     }
     if (progress)
         progress(present);

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <stop_token>
 
 // One downloadable whisper.cpp model: the exact size and SHA-256 of its file prove it complete and
@@ -19,6 +20,10 @@ struct WhisperModel {
     QString name;
     qint64 size = 0;
     QString checksum; // SHA-256, 64 lower-case hexadecimal digits
+    // What the model is good for (speed against accuracy), a text key looked up when shown.
+    QString purpose;
+    // Where the file is downloaded from when not from the store's hub.
+    QUrl source;
 
     // "ggml-" + id + ".bin": the name on the hub and in the models folder.
     QString fileName() const { return QStringLiteral("ggml-") + id + QStringLiteral(".bin"); }
@@ -40,8 +45,13 @@ public:
     // Bytes received so far; the total is the model's size.
     using Progress = std::function<void(qint64 received)>;
 
-    // The three supported models, smallest first.
+    // The supported models, smallest first.
     static QList<WhisperModel> builtInCatalogue();
+    // Silero's voice activity detector for whisper-cli's --vad, from its own hub repository.
+    static WhisperModel voiceDetector();
+    // True for an id the settings may name as the local model: one of the built-in catalogue, or
+    // one added to the shared store.
+    static bool isUsableID(const QString &id);
     // The whisper.cpp model repository on the public hub (ends in "/whisper.cpp/resolve/main/").
     static QUrl defaultHub();
 
@@ -57,8 +67,19 @@ public:
     const QList<WhisperModel> &catalogue() const { return m_catalogue; }
     SerialExecutor &executor() { return m_executor; }
 
-    // Throws AppFailure "请选择有效的转写模型。" for an id not in the catalogue.
+    // Throws AppFailure "请选择有效的转写模型。" for an id neither in the catalogue nor added.
     WhisperModel model(const QString &id) const;
+    // The models added from the person's own files (see AddedModels); blocking, small read.
+    QList<WhisperModel> added() const;
+    // The catalogue, then the added models (the voice detector is neither, but model() knows it).
+    QList<WhisperModel> available() const;
+
+    // Copies a model file of the person's own into the folder under a new id (from name, else the
+    // file's name), after `check` loaded the copy; on the executor. Nothing is kept on failure.
+    QCoro::Task<WhisperModel> add(QString file, QString name, std::function<void(const QString &)> check,
+                                  std::stop_token stop = {});
+    // Removes an added model; on the executor.
+    QCoro::Task<> remove(QString id);
     QUrl url(const WhisperModel &model) const;
     QString installedFile(const WhisperModel &model) const;
     // "." + file name + ".part": where a download of the model collects its bytes, kept after an
@@ -75,6 +96,11 @@ public:
 
     // Looks the model up and verifies its installed file, on the executor.
     QCoro::Task<WhisperModel> verifyInstalled(QString id, std::stop_token stop);
+    // The voice detector this store installs and checks (voiceDetector() unless a test sets another).
+    const WhisperModel &detector() const { return m_detector; }
+    void setDetector(WhisperModel detector) { m_detector = std::move(detector); }
+    // The voice detector's file when it is installed and verified; none otherwise.
+    QCoro::Task<std::optional<QString>> verifiedVoiceDetector(std::stop_token stop);
 
     // Downloads, verifies and installs the model's file; the installed file is replaced only by one
     // that passed verification. The bytes collect in partialFile(), locked while the download runs;
@@ -89,5 +115,6 @@ private:
     QList<WhisperModel> m_catalogue;
     QUrl m_hub;
     WhisperDownloadLimits m_limits;
+    WhisperModel m_detector = voiceDetector();
     SerialExecutor m_executor;
 };

@@ -3,12 +3,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <cmath>
 
 namespace WhisperOutput {
 
-std::vector<TimedText> parse(const QByteArray &json)
+namespace {
+
+QJsonObject document(const QByteArray &json)
 {
     // Broken UTF-8 becomes replacement characters, control characters become spaces: both would
     // otherwise make the whole document unreadable for one odd token.
@@ -17,7 +20,62 @@ std::vector<TimedText> parse(const QByteArray &json)
         if (static_cast<unsigned char>(c) < 0x20)
             c = ' ';
     }
-    const QJsonArray items = QJsonDocument::fromJson(clean).object().value(QLatin1String("transcription")).toArray();
+    return QJsonDocument::fromJson(clean).object();
+}
+
+} // namespace
+
+std::optional<QString> language(const QByteArray &json)
+{
+    const QJsonValue code = document(json).value(QLatin1String("result")).toObject().value(QLatin1String("language"));
+    const QString text = code.toString();
+    // A code is a few lower-case letters; anything else is not passed on to a later run.
+    static const QRegularExpression shape(QStringLiteral("^[a-z]{2,3}$"));
+    if (!code.isString() || !shape.match(text).hasMatch())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<Device> device(const QByteArray &log)
+{
+    // whisper_backend_init_gpu: using Vulkan0 backend     | no GPU found
+    // ggml_vulkan: 0 = NVIDIA GeForce RTX 3060 (NVIDIA) | uma: 0 | ...
+    // system_info: n_threads = 8 / 16 | ...
+    static const QRegularExpression usingGpu(QStringLiteral("whisper_backend_init_gpu: using (\\S+) backend"));
+    static const QRegularExpression noGpu(QStringLiteral("whisper_backend_init_gpu: no GPU found"));
+    static const QRegularExpression vulkanName(QStringLiteral("^ggml_vulkan: (\\d+) = ([^(|\\n]+)"),
+                                               QRegularExpression::MultilineOption);
+    static const QRegularExpression threads(QStringLiteral("system_info: n_threads = (\\d+)"));
+    // Control characters and broken bytes never reach the screen.
+    QString text = QString::fromUtf8(log);
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control && c != QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    }
+    Device found;
+    if (const QRegularExpressionMatch match = threads.match(text); match.hasMatch())
+        found.threads = match.captured(1).toInt();
+    if (const QRegularExpressionMatch match = usingGpu.match(text); match.hasMatch()) {
+        found.gpu = match.captured(1).left(80);
+        // "Vulkan0" is the first Vulkan device: its driver name reads better.
+        static const QRegularExpression vulkanIndex(QStringLiteral("^Vulkan(\\d+)$"));
+        if (const QRegularExpressionMatch index = vulkanIndex.match(found.gpu); index.hasMatch()) {
+            for (QRegularExpressionMatchIterator it = vulkanName.globalMatch(text); it.hasNext();) {
+                const QRegularExpressionMatch name = it.next();
+                if (name.captured(1) == index.captured(1) && !name.captured(2).trimmed().isEmpty())
+                    found.gpu = name.captured(2).trimmed().left(80);
+            }
+        }
+        return found;
+    }
+    if (noGpu.match(text).hasMatch() && found.threads > 0)
+        return found;
+    return std::nullopt;
+}
+
+std::vector<TimedText> parse(const QByteArray &json)
+{
+    const QJsonArray items = document(json).value(QLatin1String("transcription")).toArray();
     std::vector<TimedText> segments;
     for (const QJsonValue &item : items) {
         const QJsonObject object = item.toObject();

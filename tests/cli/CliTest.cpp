@@ -6,6 +6,7 @@
 #include "support/AudioFixtures.h"
 #include "support/FakeOllamaServer.h"
 #include "support/FakeProviderServer.h"
+#include "support/GeneratedWhisper.h"
 #include "support/PrivateKeyring.h"
 
 #include <QCryptographicHash>
@@ -250,8 +251,10 @@ TEST_F(CliTest, OptionFormsProjectsAndModels)
     const CliResult models = run({QStringLiteral("model"), QStringLiteral("list")});
     ASSERT_EQ(models.status, 0);
     const QStringList lines = models.outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 7);
     EXPECT_TRUE(lines.at(1).startsWith(QStringLiteral("base\t*\tnot downloaded\t")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("large-v3-turbo\t-\tnot downloaded\tWhisper Large v3 Turbo · 1.6 GB")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("medium\t-\tnot downloaded\tWhisper Medium · 1.5 GB")));
     const CliResult check = run({QStringLiteral("model"), QStringLiteral("check"), QStringLiteral("tiny")});
     EXPECT_EQ(check.status, 1);
     EXPECT_TRUE(check.errText().contains(QStringLiteral("模型未安装或不完整，请下载后重试。"))) << check.errText().toStdString();
@@ -594,6 +597,58 @@ TEST_F(CliTest, CloudJobWithoutTerminalOrFlagSendsNothing)
     const CliResult again = run({QStringLiteral("transcribe"), done.id});
     EXPECT_EQ(again.status, 0);
     EXPECT_TRUE(again.errText().contains(QStringLiteral("转写已经完成，可直接生成纪要。")));
+}
+
+TEST_F(CliTest, AModelOfOnesOwnIsAddedUsedAndTranscribesThroughTheRealHelper)
+{
+    if (GeneratedWhisper::helper().isEmpty())
+        GTEST_SKIP() << GeneratedWhisper::skipReason().toStdString();
+    const QString models = m_home.filePath(QStringLiteral("data/Hushnote/models"));
+    // A file the helper cannot load is refused with its reason, and nothing of it is kept.
+    const QString junk = m_home.filePath(QStringLiteral("ggml-junk.bin"));
+    QFile bad(junk);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(4096, 'x'));
+    bad.close();
+    const CliResult refused = run({QStringLiteral("model"), QStringLiteral("add"), junk});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.errText().contains(QStringLiteral("模型文件无法加载："))) << refused.errText().toStdString();
+    EXPECT_TRUE(QDir(models).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+    const CliResult added = run({QStringLiteral("model"), QStringLiteral("add"), GeneratedWhisper::modelFile(),
+                                 QStringLiteral("--name"), QStringLiteral("My Chinese")});
+    ASSERT_EQ(added.status, 0) << added.errText().toStdString();
+    EXPECT_EQ(added.outText(), QStringLiteral("my-chinese\n"));
+    const CliResult second = run({QStringLiteral("model"), QStringLiteral("add"), GeneratedWhisper::modelFile()});
+    ASSERT_EQ(second.status, 0);
+    EXPECT_EQ(second.outText(), QStringLiteral("generated-model\n"));
+    ASSERT_EQ(run({QStringLiteral("model"), QStringLiteral("use"), QStringLiteral("my-chinese")}).status, 0);
+    const CliResult listed = run({QStringLiteral("model"), QStringLiteral("list")});
+    EXPECT_TRUE(listed.outText().contains(QStringLiteral("my-chinese\t*\tadded\tMy Chinese\n"))) << listed.outText().toStdString();
+    // The configuration file names the added model and accepts it back.
+    const CliResult shown = run({QStringLiteral("config"), QStringLiteral("show")});
+    EXPECT_TRUE(shown.outText().contains(QStringLiteral("\"localASRModel\": \"my-chinese\""))) << shown.outText().toStdString();
+    EXPECT_TRUE(shown.outText().contains(QStringLiteral("\"asrService\": \"whisper\"")));
+    EXPECT_EQ(run({QStringLiteral("config"), QStringLiteral("apply"), QStringLiteral("-")}, shown.out).status, 0);
+
+    // A model in use stays; another added one goes.
+    EXPECT_EQ(run({QStringLiteral("model"), QStringLiteral("remove"), QStringLiteral("my-chinese")}).status, 1);
+    EXPECT_EQ(run({QStringLiteral("model"), QStringLiteral("remove"), QStringLiteral("tiny")}).status, 1);
+    EXPECT_EQ(run({QStringLiteral("model"), QStringLiteral("remove"), QStringLiteral("generated-model")}).status, 0);
+    EXPECT_FALSE(QFile::exists(models + QStringLiteral("/ggml-generated-model.bin")));
+
+    const CliResult imported = run({QStringLiteral("import"), AudioFixtures::speech(QStringLiteral("wav"))});
+    ASSERT_EQ(imported.status, 0);
+    const QString id = imported.outText().trimmed();
+    const CliResult transcribed = run({QStringLiteral("transcribe"), id});
+    ASSERT_EQ(transcribed.status, 0) << transcribed.errText().toStdString();
+    const QJsonObject note = storedNote(id);
+    EXPECT_EQ(note.value(QStringLiteral("completedChunks")).toInt(), 1);
+    EXPECT_TRUE(note.value(QStringLiteral("spokenLanguage")).isString());
+    const QJsonArray segments = note.value(QStringLiteral("segments")).toArray();
+    ASSERT_FALSE(segments.isEmpty());
+    for (const QJsonValue &segment : segments)
+        EXPECT_LE(segment[QStringLiteral("end")].toDouble(), note.value(QStringLiteral("duration")).toDouble());
 }
 
 TEST_F(CliTest, OwnServerWorksThroughSeveralNotesAndAKilledQueueResumes)

@@ -98,10 +98,9 @@ void cloud(const QByteArray &input)
         require(!ModelClient::parse(input).trimmed().isEmpty(), "a blank completion was accepted");
     } catch (const AppFailure &) {
     }
-    if (const std::optional<ChunkTranscript> transcript = ModelClient::transcriptOf(input)) {
-        require(!transcript->text.trimmed().isEmpty(), "a blank transcript was accepted");
+    // A blank transcript is a chunk without speech; it must still be storable.
+    if (const std::optional<ChunkTranscript> transcript = ModelClient::transcriptOf(input))
         requireStorable(*transcript);
-    }
     ModelClient::modelIDs(input);
 }
 

@@ -117,7 +117,8 @@ TEST(TranslationTableTest, ScannerFindsKeysButNotComments)
 TEST(TranslationTableTest, EveryChineseTextInTheSourcesHasAnEnglishEntry)
 {
     // Names shown in their own language whatever the interface language is.
-    const QSet<QString> notKeys = {QStringLiteral("简体中文"), QStringLiteral("繁體中文")};
+    const QSet<QString> notKeys = {QStringLiteral("简体中文"), QStringLiteral("繁體中文"), QStringLiteral("中文"),
+                                   QStringLiteral("粵語"), QStringLiteral("日本語")};
     const QString sourceDir = QStringLiteral(HUSHNOTE_SOURCE_DIR);
     const QSet<QString> english = keysOf(sourceDir + QStringLiteral("/resources/i18n/en.json"));
     ASSERT_FALSE(english.isEmpty());

@@ -49,11 +49,12 @@ public:
             auto it = keys.find(account);
             co_return it == keys.end() ? std::nullopt : std::optional<QString>(it->second);
         };
-        services.localTranscribe = [this](QByteArray wav, QString model,
+        services.localTranscribe = [this](QByteArray wav, WhisperRun run,
                                           std::stop_token stop) -> QCoro::Task<ChunkTranscript> {
+            runs.push_back(run);
             if (timedTranscribe)
-                co_return co_await timedTranscribe(std::move(wav), std::move(model), std::move(stop));
-            co_return ChunkTranscript::whole(co_await transcribe(std::move(wav), std::move(model), std::move(stop)));
+                co_return co_await timedTranscribe(std::move(wav), std::move(run), std::move(stop));
+            co_return ChunkTranscript::whole(co_await transcribe(std::move(wav), run.modelID, std::move(stop)));
         };
         services.client = std::make_shared<ModelClient>();
         services.ollama = std::make_shared<OllamaClient>();
@@ -103,16 +104,18 @@ public:
         return {};
     }
 
-    void waitForJobEnd()
+    // guardMs -1: as long as it takes (the real engine on a busy machine); the test runner's
+    // limit ends a run that hangs.
+    void waitForJobEnd(int guardMs = 120000)
     {
-        EXPECT_TRUE(TestSupport::waitUntil([this] { return !workspace->jobID(); }, 120000));
+        EXPECT_TRUE(TestSupport::waitUntil([this] { return !workspace->jobID(); }, guardMs));
     }
 
     // Starts a job with the default summary preferences and waits for it to end.
-    void runJob(bool summary)
+    void runJob(bool summary, int guardMs = 120000)
     {
         workspace->startJob(summary, SummaryPreferences());
-        waitForJobEnd();
+        waitForJobEnd(guardMs);
     }
 
     QTemporaryDir dir;
@@ -125,6 +128,8 @@ public:
     Transcribe transcribe;
     // When set, the engine instead of `transcribe`, with timed segments.
     LocalTranscribeFunction timedTranscribe;
+    // How the local engine was asked to run each chunk.
+    std::vector<WhisperRun> runs;
     std::function<void(int call)> onChunk;
     std::vector<qsizetype> wavSizes;
     std::unique_ptr<Workspace> workspace;

@@ -61,6 +61,71 @@ TEST(JobTranscription, SavesEveryChunkAndShowsProgressInOrder)
     EXPECT_EQ(f.workspace->notice(), QStringLiteral("转写已经完成，可直接生成纪要。"));
 }
 
+TEST(JobTranscription, ChunksWithoutSpeechAreFinishedAndCounted)
+{
+    Fixture f;
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 125, 16000, 1));
+    std::vector<Recording> seenOnDisk;
+    f.onChunk = [&](int) { seenOnDisk.push_back(f.onDisk(note.id)); };
+    // A quiet first minute and a last chunk the engine answers with white space only.
+    f.transcribe = [&](QByteArray, QString, std::stop_token) -> QCoro::Task<QString> {
+        const int call = int(seenOnDisk.size()) + 1;
+        f.onChunk(call);
+        co_return call == 2 ? QStringLiteral("第2段") : QStringLiteral(" \n ");
+    };
+    f.runJob(false);
+
+    EXPECT_FALSE(f.workspace->error());
+    EXPECT_EQ(f.workspace->notice(),
+              QStringLiteral("声音已变成文字，可以开始整理纪要了。 其中 2 个片段没有语音，没有生成文字。"));
+    ASSERT_EQ(seenOnDisk.size(), 3u);
+    // The silent chunk was saved as finished before the next one ran.
+    EXPECT_EQ(seenOnDisk[1].completedChunks, 1);
+    EXPECT_TRUE(seenOnDisk[1].segments.empty());
+    const Recording stored = f.onDisk(note.id);
+    EXPECT_EQ(stored.status, QStringLiteral("transcribed"));
+    EXPECT_EQ(stored.completedChunks, 3);
+    ASSERT_EQ(stored.segments.size(), 1u);
+    EXPECT_EQ(stored.segments[0].start, 60);
+    EXPECT_EQ(stored.segments[0].end, 120);
+}
+
+TEST(JobTranscription, DetectsTheSpokenLanguageOncePerNoteAndKeepsItAcrossAResume)
+{
+    Fixture f;
+    f.configuration.localThreads = 3;
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 185, 8000, 1));
+    // Chunk 1 is silent (its guess is worth nothing), chunk 2 finds Chinese, chunk 3 fails.
+    f.timedTranscribe = [&](QByteArray, WhisperRun run, std::stop_token) -> QCoro::Task<ChunkTranscript> {
+        ChunkTranscript transcript = ChunkTranscript::whole(f.runs.size() == 1 ? QString() : QStringLiteral("你好"));
+        transcript.language = f.runs.size() == 1 ? QStringLiteral("en") : run.language == u"auto" ? QStringLiteral("zh") : run.language;
+        if (f.runs.size() == 3)
+            throw AppFailure(QStringLiteral("本地转写失败，请检测模型或尝试较小的模型。"));
+        co_return transcript;
+    };
+    f.runJob(false);
+    EXPECT_EQ(f.onDisk(note.id).spokenLanguage, QStringLiteral("zh"));
+    EXPECT_EQ(f.onDisk(note.id).completedChunks, 2);
+    f.runJob(false); // resumes at chunk 3
+    EXPECT_EQ(f.onDisk(note.id).completedChunks, 4);
+    QStringList languages;
+    for (const WhisperRun &run : f.runs) {
+        languages << run.language;
+        EXPECT_EQ(run.threads, 3);
+        EXPECT_EQ(run.modelID, f.configuration.localASRModel);
+    }
+    EXPECT_EQ(languages, QStringList({"auto", "auto", "zh", "zh", "zh"}));
+
+    // A language set in the settings is used as it is and not stored in the note.
+    Recording other = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 5, 8000, 1));
+    f.configuration.spokenLanguage = QStringLiteral("ja");
+    f.runs.clear();
+    f.runJob(false);
+    ASSERT_EQ(f.runs.size(), 1u);
+    EXPECT_EQ(f.runs[0].language, QStringLiteral("ja"));
+    EXPECT_FALSE(f.onDisk(other.id).spokenLanguage);
+}
+
 TEST(JobTranscription, StopKeepsFinishedChunksAndTheNextJobResumes)
 {
     Fixture f;
@@ -104,7 +169,7 @@ TEST(JobTranscription, FailuresKeepEveryEarlierChunk)
     Fixture f;
     Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 61, 16000, 1));
     // Invalid settings pause the note with the validation message before any chunk runs.
-    f.configuration.localASRModel = QStringLiteral("medium");
+    f.configuration.localASRModel = QStringLiteral("huge");
     f.runJob(false);
     EXPECT_EQ(f.workspace->error(), QStringLiteral("转写配置无效。"));
     EXPECT_EQ(f.onDisk(note.id).status, QStringLiteral("paused"));
@@ -130,11 +195,11 @@ TEST(JobTranscription, FailuresKeepEveryEarlierChunk)
     stored.segments.resize(1);
     f.store(stored);
     f.transcribe = [](QByteArray, QString, std::stop_token) -> QCoro::Task<QString> {
-        throw AppFailure(QStringLiteral("此片段没有识别出文字，已保留之前的进度。"));
+        throw AppFailure(QStringLiteral("本地转写失败，请检测模型或尝试较小的模型。"));
         co_return QString();
     };
     f.runJob(false);
-    EXPECT_EQ(f.workspace->error(), QStringLiteral("此片段没有识别出文字，已保留之前的进度。"));
+    EXPECT_EQ(f.workspace->error(), QStringLiteral("本地转写失败，请检测模型或尝试较小的模型。"));
     EXPECT_EQ(f.onDisk(note.id).segments.size(), 1u);
 
     // The audio copy is gone.

@@ -146,6 +146,14 @@ TEST_F(CustomServerTest, TranscriptionAsksForTimedSegmentsWithoutAKey)
                                                {"response_format", "verbose_json"},
                                                {"timestamp_granularities[]", "segment"}}));
     EXPECT_TRUE(requests[0].bodyBytes().contains(realWav()));
+
+    // A language the person chose (or the one found in an earlier chunk) goes with the upload.
+    server.enqueueTranscript(QStringLiteral("好"));
+    ModelConfiguration chinese = custom(false);
+    chinese.spokenLanguage = QStringLiteral("zh");
+    runTask(client.transcribe(realWav(), QString(), chinese));
+    EXPECT_TRUE(formFields(server.requestsTo("audio/transcriptions").at(1))
+                    .contains(qMakePair(QStringLiteral("language"), QStringLiteral("zh"))));
 }
 
 TEST_F(CustomServerTest, AServerThatRefusesTheVerboseAnswerIsAskedMorePlainly)

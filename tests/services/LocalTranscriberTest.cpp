@@ -143,18 +143,48 @@ TEST_F(LocalTranscriberTest, RunsTheEngineWithItsCommandLineAndEnvironment)
     const QStringList expected = {QStringLiteral("-m"), m_models.installedFile(m_model), QStringLiteral("-f"),
                                   work + QStringLiteral("/audio.wav"), QStringLiteral("-l"), QStringLiteral("auto"),
                                   QStringLiteral("-otxt"), QStringLiteral("-of"), work + QStringLiteral("/transcript"),
-                                  QStringLiteral("-np"), QStringLiteral("-oj"), QStringLiteral("-sns"),
+                                  QStringLiteral("-t"), QString::number(LocalTranscriber::defaultThreads()),
+                                  QStringLiteral("-oj"), QStringLiteral("-sns"),
                                   QStringLiteral("-et"), QStringLiteral("2.6")};
-    ASSERT_GE(lines.size(), 17);
-    EXPECT_EQ(lines.mid(0, 14), expected);
-    EXPECT_EQ(lines[14], QStringLiteral("cwd=") + QFileInfo(engine).absolutePath());
-    EXPECT_EQ(lines[15], QStringLiteral("mode=700"));
+    ASSERT_GE(lines.size(), 18);
+    EXPECT_EQ(lines.mid(0, 15), expected);
+    EXPECT_EQ(lines[15], QStringLiteral("cwd=") + QFileInfo(engine).absolutePath());
+    EXPECT_EQ(lines[16], QStringLiteral("mode=700"));
     EXPECT_TRUE(lines.contains(QStringLiteral("HUSHNOTE_PROBE=kept")));
     EXPECT_FALSE(text.contains(QStringLiteral("GGML_BACKEND_PATH")));
     EXPECT_FALSE(text.endsWith(QLatin1Char('\n')));
 
     EXPECT_EQ(ServicesTest::readAll(copy), silentWav());
     EXPECT_TRUE(workFolders().isEmpty());
+}
+
+TEST_F(LocalTranscriberTest, PassesLanguageThreadsAndTheVoiceDetectorOnlyWhenItIsInstalled)
+{
+    const QString engine = fakeEngine("printf '%s\\n' \"$@\" > \"$9.txt\"\n"
+                                      "printf '{\"result\":{\"language\":\"ja\"},\"transcription\":[]}' > \"$9.json\"");
+    auto arguments = [&](const WhisperRun &run) {
+        LocalTranscriber transcriber(m_models, engine);
+        const ChunkTranscript transcript = TestSupport::runTask(transcriber.transcribe(silentWav(), run));
+        EXPECT_EQ(transcript.language, QStringLiteral("ja")); // as the engine's JSON says
+        return transcript.text.split(QLatin1Char('\n')).mid(4);
+    };
+    const QByteArray detectorBytes("a stand-in for the voice detector");
+    m_models.setDetector({QStringLiteral("vad"), QStringLiteral("VAD"), detectorBytes.size(),
+                          QString::fromLatin1(QCryptographicHash::hash(detectorBytes, QCryptographicHash::Sha256).toHex())});
+    const QString detector = m_models.installedFile(m_models.detector());
+    const WhisperRun run{QStringLiteral("test"), QStringLiteral("ja"), 3, true};
+
+    // Not installed: no --vad. Installed: --vad with its file. Damaged or switched off: none again.
+    QStringList plain = arguments(run);
+    EXPECT_FALSE(plain.contains(QStringLiteral("--vad")));
+    EXPECT_EQ(plain.mid(0, 2), QStringList({"-l", "ja"}));
+    EXPECT_EQ(plain.mid(plain.indexOf(QStringLiteral("-t")), 2), QStringList({"-t", "3"}));
+    write(detector, detectorBytes);
+    const QStringList withDetector = arguments(run);
+    EXPECT_EQ(withDetector.mid(withDetector.indexOf(QStringLiteral("--vad")), 3), QStringList({"--vad", "-vm", detector}));
+    EXPECT_FALSE(arguments({QStringLiteral("test"), QStringLiteral("ja"), 3, false}).contains(QStringLiteral("--vad")));
+    write(detector, QByteArray(detectorBytes).replace('a', 'b'));
+    EXPECT_FALSE(arguments(run).contains(QStringLiteral("--vad")));
 }
 
 TEST_F(LocalTranscriberTest, ReportsWhatTheEngineLeftBehind)
@@ -169,7 +199,7 @@ TEST_F(LocalTranscriberTest, ReportsWhatTheEngineLeftBehind)
         {"exit 1 with output", "echo text > \"$9.txt\"; exit 1", engineFailed, {}},
         {"killed by a signal", "echo text > \"$9.txt\"; kill -9 $$", engineFailed, {}},
         {"exit 0 without output", "exit 0", unreadable, {}},
-        {"only white space", "printf '\\n \\n\\t\\n' > \"$9.txt\"", QStringLiteral("此片段没有识别出文字，已保留之前的进度。"), {}},
+        {"only white space: no speech", "printf '\\n \\n\\t\\n' > \"$9.txt\"", fine, QStringLiteral("")},
         {"4 MiB of output", "head -c 4194304 /dev/zero | tr '\\0' a > \"$9.txt\"", unreadable, {}},
         {"not UTF-8", "printf 'ok \\377\\376' > \"$9.txt\"", unreadable, {}},
         {"just under 4 MiB", "head -c 4194302 /dev/zero | tr '\\0' a > \"$9.txt\"; echo >> \"$9.txt\"", fine,

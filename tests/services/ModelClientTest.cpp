@@ -171,12 +171,19 @@ TEST_F(ModelClientTest, TranscriptionFailuresSaveNothingAsASuccess)
 {
     aim(CloudProvider::openai, openai);
     const auto configuration = configured(CloudProvider::openai, "whisper-1", false);
-    openai.enqueueTranscript(QStringLiteral(" \n\t "));
     openai.enqueueAnswer("audio/transcriptions", CannedResponse::json(QJsonObject{{"words", "no text key"}}));
     openai.enqueueAnswer("audio/transcriptions", CannedResponse::raw("not json at all"));
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 2; ++i)
         EXPECT_EQ(failureOf(client.transcribe(realWav(), kKey, configuration)).message(),
                   "模型返回空内容或无效转写，未保存为成功。");
+    // A blank text is a chunk without speech, from either kind of service: a transcript, no failure.
+    openai.enqueueTranscript(QStringLiteral(" \n\t "));
+    EXPECT_TRUE(runTask(client.transcribe(realWav(), kKey, configuration)).storedText().trimmed().isEmpty());
+    aim(CloudProvider::qwenBeijing, dashscope);
+    dashscope.enqueueCompletion(QStringLiteral(""));
+    EXPECT_TRUE(runTask(client.transcribe(realWav(), kKey, configured(CloudProvider::qwenBeijing,
+                                                                      QStringLiteral("qwen3-asr-flash"), false)))
+                    .text.isEmpty());
 
     // Services that cannot transcribe are refused before anything is sent.
     ModelConfiguration deepseek = configuration;

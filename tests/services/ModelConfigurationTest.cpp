@@ -52,6 +52,19 @@ TEST_F(ModelConfigurationTest, LoadIsLenientPerKeyButRejectsWrongTypesAsAWhole)
     }
     store.setString(ModelConfiguration::preferencesKey, QStringLiteral(R"({"asrService":"whisper"})"));
     EXPECT_EQ(ModelConfiguration::load(store), defaults);
+
+    // The engine's threads, spoken language and voice detection: stored when set, typed strictly.
+    storeJSON(R"({"localThreads":6,"spokenLanguage":"zh","localVAD":false})");
+    expected = defaults;
+    expected.localThreads = 6;
+    expected.spokenLanguage = QStringLiteral("zh");
+    expected.localVAD = false;
+    EXPECT_EQ(ModelConfiguration::load(store), expected);
+    for (const char *json : {R"({"localThreads":2.5})", R"({"localThreads":-1})", R"({"localThreads":"4"})",
+                             R"({"localThreads":257})", R"({"spokenLanguage":7})", R"({"localVAD":"yes"})"}) {
+        storeJSON(json);
+        EXPECT_EQ(ModelConfiguration::load(store), defaults) << json;
+    }
 }
 
 TEST_F(ModelConfigurationTest, SaveWritesAllKeysAndPinsThePreviousRegionOnce)
@@ -62,7 +75,7 @@ TEST_F(ModelConfigurationTest, SaveWritesAllKeysAndPinsThePreviousRegionOnce)
     configuration.save(store);
     EXPECT_EQ(store.string(LegacyKeyRegion::preferencesKey), QStringLiteral("singapore"));
     const QJsonObject stored = QJsonDocument::fromJson(*store.data(ModelConfiguration::preferencesKey)).object();
-    EXPECT_EQ(stored.keys().size(), 12); // the eight of the cloud and local engines, four of the custom server
+    EXPECT_EQ(stored.keys().size(), 15); // eight of the engines, three of the local engine, four of the custom server
     EXPECT_EQ(ModelConfiguration::load(store), configuration);
 
     // Later region changes never move the pin.
@@ -119,9 +132,14 @@ TEST_F(ModelConfigurationTest, ValidationRunsItsStepsInOrder)
     configuration.asrService = QStringLiteral("deepseek");
     EXPECT_EQ(failureOf(configuration), invalidTranscription);
     configuration.asrService = QStringLiteral("openai");
-    configuration.localASRModel = QStringLiteral("medium");
+    configuration.localASRModel = QStringLiteral("huge");
     EXPECT_EQ(failureOf(configuration), invalidTranscription);
-    configuration.localASRModel = QStringLiteral("small");
+    configuration.localASRModel = QStringLiteral("large-v3-turbo");
+    EXPECT_EQ(failureOf(configuration), QString());
+    configuration.spokenLanguage = QStringLiteral("klingon");
+    EXPECT_EQ(failureOf(configuration), invalidTranscription);
+    configuration.spokenLanguage = QStringLiteral("yue");
+    EXPECT_EQ(failureOf(configuration), QString());
 
     configuration.summaryService = QStringLiteral("claude");
     EXPECT_EQ(failureOf(configuration), QStringLiteral("请选择有效的纪要服务。"));

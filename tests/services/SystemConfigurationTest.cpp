@@ -122,7 +122,13 @@ TEST_F(SystemConfigurationTest, BadDocumentsFailWithTheirOwnMessageAndChangeNoth
     french.insert(QStringLiteral("language"), QStringLiteral("fr"));
     french = edited(french, "models", "region", QStringLiteral("Beijing")); // language is checked first
     const QJsonObject badRegion = edited(good, "models", "region", QStringLiteral("Beijing"));
-    const QJsonObject badModels = edited(good, "models", "localASRModel", QStringLiteral("medium"));
+    const QJsonObject badModels = edited(good, "models", "localASRModel", QStringLiteral("huge"));
+    const QJsonObject badThreads = edited(good, "models", "localThreads", QStringLiteral("8"));
+    const QJsonObject badVAD = edited(good, "models", "localVAD", 1);
+    // A file written before the engine settings existed still reads, with their defaults.
+    QJsonObject older = edited(good, "models", "localThreads", QJsonValue(QJsonValue::Undefined));
+    older = edited(older, "models", "spokenLanguage", QJsonValue(QJsonValue::Undefined));
+    older = edited(older, "models", "localVAD", QJsonValue(QJsonValue::Undefined));
     const QJsonObject badSummary = edited(good, "summary", "templateID", QStringLiteral("gone"));
     const QJsonObject wrongType = edited(good, "summary", "enabled", QStringLiteral("yes"));
     QJsonObject fractionalVersion = good;
@@ -150,9 +156,10 @@ TEST_F(SystemConfigurationTest, BadDocumentsFailWithTheirOwnMessageAndChangeNoth
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(parseFailure(text), expected) << text.left(80).toStdString();
     for (const QString &text : {QStringLiteral("42"), QStringLiteral("{\"version\": 1"), textOf(wrongType),
-                                textOf(fractionalVersion)})
+                                textOf(fractionalVersion), textOf(badThreads), textOf(badVAD)})
         EXPECT_TRUE(parseFailure(text).startsWith(QStringLiteral("system: "))) << text.left(80).toStdString();
     EXPECT_EQ(parseFailure(justFits), QString());
+    EXPECT_EQ(parseFailure(textOf(older)), QString());
 
     // Applying a value that was never parsed is checked again.
     SystemConfiguration invalid = SystemConfiguration::current(store);

@@ -77,8 +77,52 @@ TEST_F(WhisperModelsTest, LooksModelsUpAndAddressesThemOnTheHub)
               WhisperModels::defaultHub().toString() + QStringLiteral("ggml-base.bin"));
     EXPECT_TRUE(shipped.url(shipped.model(QStringLiteral("tiny"))).toString().endsWith(
         QStringLiteral("/whisper.cpp/resolve/main/ggml-tiny.bin")));
-    EXPECT_EQ(failureOf([&] { shipped.model(QStringLiteral("medium")); }), unknownModel);
+    EXPECT_EQ(failureOf([&] { shipped.model(QStringLiteral("medium.en")); }), unknownModel);
     EXPECT_EQ(failureOf([&] { shipped.model(QString()); }), unknownModel);
+    // The larger models, and the voice detector from its own repository.
+    EXPECT_EQ(shipped.model(QStringLiteral("large-v3-turbo")).size, 1624555275);
+    EXPECT_EQ(shipped.url(shipped.model(QStringLiteral("silero-v5.1.2"))).toString(),
+              QStringLiteral("https://huggingface.co/ggml-org/whisper-vad/resolve/main/ggml-silero-v5.1.2.bin"));
+}
+
+TEST_F(WhisperModelsTest, AddedModelsAreCheckedCopiedListedAndRemoved)
+{
+    auto store = makeStore();
+    const QString source = m_home.filePath(QStringLiteral("ggml-Fine Tuned.bin"));
+    writeFile(source, m_body);
+    QStringList checked;
+    auto loads = [&](const QString &copy) { checked << copy; };
+    auto refuses = [&](const QString &) { throw AppFailure(QStringLiteral("模型文件无法加载：%@"), {QStringLiteral("bad magic")}); };
+
+    // A file the helper refuses leaves nothing, under any name.
+    EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->add(source, QString(), refuses)); }),
+              QStringLiteral("模型文件无法加载：bad magic"));
+    EXPECT_TRUE(folderEntries(m_root).isEmpty());
+
+    const WhisperModel added = TestSupport::runTask(store->add(source, QString(), loads));
+    EXPECT_EQ(added.id, QStringLiteral("fine-tuned"));
+    EXPECT_EQ(added.name, QStringLiteral("ggml-Fine Tuned.bin"));
+    EXPECT_EQ(added.size, m_model.size);
+    EXPECT_EQ(added.checksum, m_model.checksum);
+    ASSERT_EQ(checked.size(), 1);
+    EXPECT_FALSE(QFile::exists(checked[0])); // the checked copy became the model
+    EXPECT_EQ(readAll(store->installedFile(added)), m_body);
+    // Listed, verified like any model, and a second copy gets its own id; "test" is the catalogue's.
+    EXPECT_EQ(store->available().size(), 2);
+    EXPECT_EQ(TestSupport::runTask(store->verifyInstalled(added.id, {})), added);
+    EXPECT_EQ(TestSupport::runTask(store->add(source, QStringLiteral("Fine tuned"), loads)).id, QStringLiteral("fine-tuned-2"));
+    EXPECT_EQ(TestSupport::runTask(store->add(source, QStringLiteral("ggml-test.bin"), loads)).id, QStringLiteral("test-2"));
+
+    TestSupport::runTask(store->remove(added.id));
+    EXPECT_FALSE(QFile::exists(store->installedFile(added)));
+    EXPECT_EQ(failureOf([&] { store->model(added.id); }), unknownModel);
+    EXPECT_EQ(failureOf([&] { TestSupport::runTask(store->remove(QStringLiteral("test"))); }),
+              QStringLiteral("只能移除自己添加的模型。"));
+
+    // An entry that names a file outside the folder is not read.
+    writeFile(QDir(m_root).filePath(QStringLiteral("added-models.json")),
+              R"([{"id":"../escape","name":"x","size":5,"sha256":")" + QByteArray(64, 'a') + R"("}])");
+    EXPECT_EQ(store->available().size(), 1);
 }
 
 TEST_F(WhisperModelsTest, DownloadInstallsOnlyTheVerifiedFile)

@@ -21,3 +21,24 @@ TEST(WhisperOutput, ReadsTimedSegmentsAndToleratesWhatWhisperCliWrites)
                                      QByteArray("{\"transcription\": [{\"offsets\": {\"from\": 0")})
         EXPECT_TRUE(WhisperOutput::parse(broken).empty()) << broken.constData();
 }
+
+TEST(WhisperOutput, NamesTheDeviceTheHelperRanOn)
+{
+    const QByteArray cpu = "whisper_backend_init_gpu: device 0: CPU (type: 0)\n"
+                           "whisper_backend_init_gpu: no GPU found\n"
+                           "system_info: n_threads = 6 / 12 | WHISPER : COREML = 0 | CPU : AVX2 = 1 |\n";
+    EXPECT_EQ(WhisperOutput::device(cpu), (WhisperOutput::Device{{}, 6}));
+    // The Vulkan backend's device by its driver's name; a stray control byte never reaches the screen.
+    const QByteArray vulkan = "ggml_vulkan: Found 2 Vulkan devices:\n"
+                              "ggml_vulkan: 0 = Intel(R) UHD Graphics (Intel open-source Mesa driver) | uma: 1\n"
+                              "ggml_vulkan: 1 = NVIDIA GeForce\x1b RTX 3060 (NVIDIA) | uma: 0 | fp16: 1\n"
+                              "whisper_backend_init_gpu: found GPU device 1: Vulkan1 (type: 1, cnt: 1)\n"
+                              "whisper_backend_init_gpu: using Vulkan1 backend\n"
+                              "system_info: n_threads = 4 / 8 |\n";
+    EXPECT_EQ(WhisperOutput::device(vulkan), (WhisperOutput::Device{QStringLiteral("NVIDIA GeForce  RTX 3060"), 4}));
+    EXPECT_EQ(WhisperOutput::device("whisper_backend_init_gpu: using CUDA0 backend\n"),
+              (WhisperOutput::Device{QStringLiteral("CUDA0"), 0}));
+    // A log that says neither (as with -np) tells nothing.
+    EXPECT_FALSE(WhisperOutput::device("main: processing 'a.wav'\n"));
+    EXPECT_FALSE(WhisperOutput::device(QByteArray()));
+}

@@ -6,6 +6,7 @@
 #include "services/KeyVault.h"
 #include "services/ModelConfiguration.h"
 #include "services/WhisperDownloadState.h"
+#include "services/LocalTranscriber.h"
 #include "services/WhisperModels.h"
 #include "support/FakeOllamaServer.h"
 #include "support/ServicesTestHelpers.h"
@@ -36,7 +37,7 @@ TEST_F(LocalModelSettingsTest, UsingAWhisperModelNeedsItsVerifiedFile)
     WhisperDownloadState downloads(models, [&] { return ModelConfiguration::load(preferences).localASRModel; });
     WhisperSettings settings(downloads, models, preferences, dir.path() + QStringLiteral("/no-whisper-cli"));
     EXPECT_EQ(settings.engineStatus(), QStringLiteral("转写引擎缺失，请重新安装 Hushnote"));
-    EXPECT_EQ(settings.modelNames(), (QStringList{"Tiny", "Small"}));
+    EXPECT_EQ(settings.modelNames(), (QStringList{"Tiny · 13 bytes", "Small · 3 bytes"}));
     settings.setModelIndex(0);
 
     settings.useSelected();
@@ -72,6 +73,36 @@ TEST_F(LocalModelSettingsTest, UsingAWhisperModelNeedsItsVerifiedFile)
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !downloads.busy(); }));
     EXPECT_EQ(settings.message(), QStringLiteral("模型已就绪。"));
     EXPECT_FALSE(settings.failed());
+}
+
+TEST_F(LocalModelSettingsTest, LanguageAndThreadsAreSavedAndAFileTheEngineCannotLoadIsRefused)
+{
+    WhisperModels models(dir.path() + QStringLiteral("/models"), WhisperModels::builtInCatalogue());
+    WhisperDownloadState downloads(models, [&] { return ModelConfiguration::load(preferences).localASRModel; });
+    WhisperSettings settings(downloads, models, preferences, dir.path() + QStringLiteral("/no-whisper-cli"));
+    EXPECT_EQ(settings.languageIndex(), 0);
+    EXPECT_EQ(settings.languageNames().first(), QStringLiteral("自动检测"));
+    settings.setLanguageIndex(int(settings.languageNames().indexOf(QStringLiteral("日本語"))));
+    EXPECT_EQ(ModelConfiguration::load(preferences).spokenLanguage, QStringLiteral("ja"));
+    EXPECT_EQ(settings.threadChoices().first(),
+              QStringLiteral("自动（%1 核）").arg(LocalTranscriber::defaultThreads()));
+    settings.setThreadIndex(3);
+    EXPECT_EQ(ModelConfiguration::load(preferences).localThreads, 3);
+    EXPECT_EQ(settings.threadIndex(), 3);
+    settings.setVoiceDetection(false);
+    EXPECT_FALSE(ModelConfiguration::load(preferences).localVAD);
+    // The purpose of each catalogue model is part of its entry in the picker.
+    EXPECT_TRUE(settings.modelNames().contains(QStringLiteral("Whisper Large v3 Turbo · 1.6 GB — 很准确，比 Large v3 快得多；中文推荐")));
+
+    // Without a helper to load it, a file is refused and nothing is kept.
+    const QString file = dir.path() + QStringLiteral("/ggml-mine.bin");
+    ServicesTest::writeFile(file, QByteArrayLiteral("not a model"));
+    settings.addModelFile(QUrl::fromLocalFile(file));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !settings.busy(); }));
+    EXPECT_TRUE(settings.failed());
+    EXPECT_EQ(settings.message(), QStringLiteral("转写引擎缺失，请重新安装 Hushnote。"));
+    EXPECT_TRUE(models.added().isEmpty());
+    EXPECT_EQ(QDir(models.root()).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }
 
 TEST_F(LocalModelSettingsTest, OllamaListsTheServersModelsAndKeepsTheConfiguredOne)

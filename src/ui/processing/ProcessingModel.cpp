@@ -6,6 +6,8 @@
 #include "library/Recording.h"
 #include "platform/AppEvents.h"
 #include "platform/Localization.h"
+#include "processing/JobMessages.h"
+#include "services/SpokenLanguages.h"
 #include "services/SummaryTemplate.h"
 #include "workspace/Workspace.h"
 
@@ -110,6 +112,19 @@ QString ProcessingModel::statusLine() const
         .arg(timeLabel(note->duration))
         .arg(note->completedChunks.value_or(0))
         .arg(chunkCount(note->duration));
+}
+
+QString ProcessingModel::languageLine() const
+{
+    const std::optional<Recording> note = record();
+    if (!note)
+        return {};
+    QString name = SpokenLanguages::displayName(m_models.spokenLanguage);
+    if (m_models.spokenLanguage == SpokenLanguages::automatic && note->spokenLanguage
+        && SpokenLanguages::isKnown(*note->spokenLanguage))
+        name = JobMessages::localized(QStringLiteral("%@（自动检测）"),
+                                      {SpokenLanguages::displayName(*note->spokenLanguage)});
+    return JobMessages::localized(QStringLiteral("语言：%@"), {name});
 }
 
 QString ProcessingModel::transcribeLabel() const

@@ -30,6 +30,7 @@ class ProcessingModel : public QObject {
     Q_PROPERTY(QString summaryTitle READ summaryTitle NOTIFY changed)
     Q_PROPERTY(bool transcriptionDone READ transcriptionDone NOTIFY changed)
     Q_PROPERTY(QString statusLine READ statusLine NOTIFY changed)
+    Q_PROPERTY(QString languageLine READ languageLine NOTIFY changed)
     Q_PROPERTY(QString transcribeLabel READ transcribeLabel NOTIFY changed)
     Q_PROPERTY(bool canTranscribe READ canTranscribe NOTIFY changed)
     Q_PROPERTY(QStringList templateNames READ templateNames NOTIFY changed)
@@ -54,6 +55,9 @@ public:
     bool transcriptionDone() const;
     // "12:34 · 3 / 13": the note's length, the transcribed chunks and all chunks.
     QString statusLine() const;
+    // "语言：中文": the spoken language transcription uses for the note, the detected one when the
+    // setting leaves it to detection and a chunk has found it.
+    QString languageLine() const;
     QString transcribeLabel() const;
     bool canTranscribe() const;
     QStringList templateNames() const;

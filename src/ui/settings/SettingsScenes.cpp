@@ -5,6 +5,7 @@
 #include "library/Recording.h"
 #include "platform/AppPaths.h"
 #include "platform/FileUtil.h"
+#include "services/EngineDevice.h"
 #include "services/ModelConfiguration.h"
 #include "services/SummaryPreferences.h"
 #include "services/WhisperDownloadState.h"
@@ -205,8 +206,12 @@ HUSHNOTE_SCREENSHOT_SCENE("main-menu-job", ScreenshotScene::Library::Sample,
                           },
                           QString(), false);
 
+// As after a transcription on a machine with a graphics card.
 HUSHNOTE_SCREENSHOT_SCENE("settings-local", ScreenshotScene::Library::Sample,
-                          [](SceneContext context) -> QCoro::Task<> { co_await openSettings(context, 0); },
+                          [](SceneContext context) -> QCoro::Task<> {
+                              EngineDevice::shared().report({QStringLiteral("NVIDIA GeForce RTX 3060"), 8});
+                              co_await openSettings(context, 0);
+                          },
                           settingsWindow, true);
 HUSHNOTE_SCREENSHOT_SCENE("settings-api", ScreenshotScene::Library::Sample,
                           [](SceneContext context) -> QCoro::Task<> { co_await openSettings(context, 1); },

@@ -29,6 +29,13 @@ ColumnLayout {
             font.pixelSize: Theme.fontSize
             font.family: Theme.monoFamily
         }
+        Text {
+            objectName: "languageLine"
+            visible: !root.model.transcriptionDone && root.model.hasRecord
+            text: root.model.languageLine
+            color: Theme.muted
+            font.pixelSize: Theme.fontSize
+        }
         Note {
             visible: !root.model.transcriptionDone
             text: Strings.t("转写进度会自动保存，可随时暂停后继续。")

@@ -37,6 +37,13 @@ ColumnLayout {
         font.pixelSize: Theme.fontSize
         wrapMode: Text.Wrap
     }
+    Text {
+        objectName: "runningLanguage"
+        visible: !root.model.transcriptionDone
+        text: root.model.languageLine
+        color: Theme.muted
+        font.pixelSize: Theme.fontSize
+    }
     QuietButton {
         Layout.alignment: Qt.AlignRight
         raised: true

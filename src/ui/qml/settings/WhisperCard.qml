@@ -1,6 +1,7 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Dialogs
 import QtQuick.Layouts
 import Hushnote.Ui
 
@@ -15,6 +16,12 @@ SettingsCard {
     WhisperSettings {
         id: whisper
         downloads: card.downloads
+    }
+    FileDialog {
+        id: modelChooser
+        title: Strings.t("添加模型文件…")
+        nameFilters: [Strings.t("Whisper 模型") + " (*.bin)", Strings.t("所有文件") + " (*)"]
+        onAccepted: whisper.addModelFile(selectedFile)
     }
 
     RowLayout {
@@ -42,6 +49,14 @@ SettingsCard {
         QuietButton { raised: true; text: Strings.t("检测模型"); enabled: !whisper.busy; onClicked: whisper.checkModel() }
         QuietButton { raised: true; text: Strings.t("下载模型"); enabled: !whisper.busy; onClicked: whisper.download() }
         QuietButton { raised: true; text: Strings.t("取消"); enabled: whisper.busy; onClicked: whisper.cancel() }
+        QuietButton { raised: true; text: Strings.t("添加模型文件…"); enabled: !whisper.busy; onClicked: modelChooser.open() }
+        QuietButton {
+            raised: true
+            visible: whisper.selectedIsAdded
+            text: Strings.t("移除此模型")
+            enabled: !whisper.busy
+            onClicked: whisper.removeSelected()
+        }
         SheetButton {
             isDefault: true
             text: Strings.t("使用此模型转写")
@@ -69,6 +84,44 @@ SettingsCard {
     // Right under the buttons and the progress bar it reports on.
     StatusLine { text: whisper.message; failed: whisper.failed }
     Note { text: Strings.t("从官方模型仓库下载，校验通过后可离线转写。模型越大，通常越准确，也需要更多内存。") }
+    SettingsPicker {
+        objectName: "spokenLanguagePicker"
+        label: Strings.t("说话语言")
+        model: whisper.languageNames
+        currentIndex: whisper.languageIndex
+        onActivated: index => whisper.languageIndex = index
+    }
+    SettingsPicker {
+        objectName: "threadPicker"
+        label: Strings.t("线程数")
+        model: whisper.threadChoices
+        currentIndex: whisper.threadIndex
+        onActivated: index => whisper.threadIndex = index
+    }
+    Note {
+        objectName: "engineDevice"
+        visible: text !== ""
+        text: whisper.deviceLine
+    }
+    Note { text: Strings.t("自动检测会在每条笔记的第一段语音里识别一次语言，之后都按这种语言转写。") }
+    RowLayout {
+        Layout.fillWidth: true
+        spacing: Theme.spacingSmall
+        SettingsSwitch {
+            objectName: "voiceDetection"
+            text: Strings.t("跳过静音（语音检测）")
+            checked: whisper.voiceDetection
+            onToggled: whisper.voiceDetection = checked
+        }
+        Item { Layout.fillWidth: true }
+        QuietButton {
+            raised: true
+            visible: !whisper.detectorInstalled
+            text: Strings.t("下载语音检测模型")
+            enabled: !whisper.busy
+            onClicked: whisper.downloadDetector()
+        }
+    }
     RowLayout {
         spacing: Theme.spacingSmall
         PlainLabel { text: Strings.t("当前转写模型"); color: Theme.muted; font.pixelSize: Theme.smallFontSize }
