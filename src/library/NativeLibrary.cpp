@@ -55,6 +55,22 @@ QCoro::Task<Recording> NativeLibrary::save(Recording base, Recording changed)
     });
 }
 
+QCoro::Task<std::shared_ptr<FileLock>> NativeLibrary::claimForJob(QString id)
+{
+    return runOn(executor(), [this, id = std::move(id)] {
+        if (!LibraryReader::isUuidString(id))
+            throw AppFailure(QStringLiteral("这条记录不能写入资料库。"));
+        const QString folder = noteFolder(id);
+        const QString path = folder + QStringLiteral("/job.lock");
+        if (FileUtil::isSymbolicLink(folder) || FileUtil::isSymbolicLink(path))
+            throw AppFailure(unsafeLink);
+        std::optional<FileLock> lock = FileLock::acquire(path, O_RDWR | O_CREAT, false);
+        if (!lock)
+            throw AppFailure(QStringLiteral("这条笔记正在别处转写或整理，请等它结束后再试。"));
+        return std::make_shared<FileLock>(std::move(*lock));
+    });
+}
+
 QCoro::Task<std::vector<Project>> NativeLibrary::saveProjects(std::vector<Project> base, std::vector<Project> changed)
 {
     return runOn(executor(), [this, base = std::move(base), changed = std::move(changed)] {

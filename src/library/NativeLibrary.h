@@ -78,6 +78,11 @@ public:
     QCoro::Task<RecordingStart> beginRecording(QString title);
     // The lock file in a note folder that a live recording holds.
     static QString recordingLockName() { return QStringLiteral("recording.lock"); }
+    // Claims a note for one processing job among every program on this library, through a lock
+    // file in its folder held until the returned lock goes (or the process ends, however it
+    // ends). Throws AppFailure "这条笔记正在别处转写或整理，请等它结束后再试。" while another
+    // job holds it: two jobs on one note would redo each other's chunks and overwrite each other.
+    QCoro::Task<std::shared_ptr<FileLock>> claimForJob(QString id);
 
     // Blocking forms; run them on executor() (or where nothing else writes the library).
     // Refuses links in the structure ("资料库包含不安全的链接。") and creates root/recordings

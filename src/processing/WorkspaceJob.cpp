@@ -8,6 +8,7 @@
 #include "library/RecordMerge.h"
 #include "platform/Async.h"
 #include "platform/Errors.h"
+#include "platform/FileLock.h"
 #include "platform/Localization.h"
 #include "processing/AudioChunk.h"
 #include "processing/ChunkSegments.h"
@@ -20,7 +21,6 @@
 #include "services/ModelConfiguration.h"
 #include "services/RepeatGuard.h"
 #include "services/SpokenLanguages.h"
-#include "platform/Localization.h"
 #include "services/SummaryPreferences.h"
 
 #include <QCoroSignal>
@@ -114,6 +114,8 @@ private:
     QStringList m_loopsCut;
     // Chunks this job finished without any speech in them.
     qint64 m_silentChunks = 0;
+    // This job's claim on its note, among every program on the library; held to the end.
+    std::shared_ptr<FileLock> m_claim;
 };
 
 // --- starting -----------------------------------------------------------------------------------
@@ -274,6 +276,10 @@ QCoro::Task<> WorkspaceJob::run(std::unique_ptr<WorkspaceJob> job)
 
 QCoro::Task<> WorkspaceJob::body()
 {
+    // Before anything is asked or saved: a job elsewhere on this note keeps it.
+    QCoro::Task<std::shared_ptr<FileLock>> claiming = m_library->claimForJob(m_working.id);
+    m_claim = co_await claiming;
+    ensureAlive();
     const std::optional<QString> account = m_configuration.keyAccount(m_summary);
     m_configuration.validate();
     if (m_summary)
@@ -342,6 +348,12 @@ QString WorkspaceJob::withLoopNotice(const QString &message) const
 QCoro::Task<> WorkspaceJob::fail(std::exception_ptr error)
 {
     const bool cancelled = m_state->stop.stop_requested();
+    if (!m_claim) {
+        // Nothing was started: the note, and whatever job holds it, are left as they are.
+        if (!cancelled)
+            workspace().setError(describeError(error));
+        co_return;
+    }
     m_working = m_saved;
     m_working.status = QStringLiteral("paused");
     std::exception_ptr saveFailure;

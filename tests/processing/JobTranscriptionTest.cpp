@@ -291,6 +291,14 @@ TEST(JobTranscription, KilledInTheMiddleLosesAtMostTheChunkInProgress)
             return !snapshot.recordings.empty() && snapshot.recordings.front().completedChunks.value_or(0) >= 4;
         },
         120000);
+    if (progressed) {
+        // While it runs, a job on the same note here is refused and changes nothing of it.
+        f.reload(note.id);
+        f.runJob(false);
+        EXPECT_EQ(f.workspace->error(), QStringLiteral("这条笔记正在别处转写或整理，请等它结束后再试。"));
+        EXPECT_TRUE(f.wavSizes.empty());
+        EXPECT_EQ(f.onDisk(note.id).status, QStringLiteral("transcribing"));
+    }
     child.kill();
     child.waitForFinished();
     ASSERT_TRUE(progressed);
