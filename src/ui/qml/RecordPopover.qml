@@ -10,6 +10,8 @@ Popover {
     required property QtObject recording
 
     width: Theme.recordPopoverWidth
+    // Kept inside the window: it hangs from a button at the sidebar's edge.
+    margins: Theme.spacingSmall
     contentItem: ColumnLayout {
         spacing: Theme.spacingSmall
         PlainLabel {

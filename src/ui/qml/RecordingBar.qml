@@ -43,19 +43,41 @@ Rectangle {
                 Accessible.name: text
             }
         }
-        LevelMeter {
+        // Captions in one column, so both bars start at the same place in every language.
+        GridLayout {
             Layout.fillWidth: true
-            visible: bar.recording.showsMicrophone
-            objectName: "microphoneMeter"
-            label: Strings.t("麦克风")
-            level: bar.recording.microphoneLevel
-        }
-        LevelMeter {
-            Layout.fillWidth: true
-            visible: bar.recording.showsSystem
-            objectName: "systemMeter"
-            label: Strings.t("系统声音")
-            level: bar.recording.systemLevel
+            columns: 2
+            columnSpacing: 6
+            rowSpacing: 6
+            visible: bar.recording.active
+            PlainLabel {
+                visible: bar.recording.showsMicrophone
+                text: Strings.t("麦克风")
+                color: Theme.muted
+                font.pixelSize: Theme.smallFontSize
+                Accessible.ignored: true
+            }
+            LevelMeter {
+                objectName: "microphoneMeter"
+                Layout.fillWidth: true
+                visible: bar.recording.showsMicrophone
+                label: Strings.t("麦克风")
+                level: bar.recording.microphoneLevel
+            }
+            PlainLabel {
+                visible: bar.recording.showsSystem
+                text: Strings.t("系统声音")
+                color: Theme.muted
+                font.pixelSize: Theme.smallFontSize
+                Accessible.ignored: true
+            }
+            LevelMeter {
+                objectName: "systemMeter"
+                Layout.fillWidth: true
+                visible: bar.recording.showsSystem
+                label: Strings.t("系统声音")
+                level: bar.recording.systemLevel
+            }
         }
         RowLayout {
             Layout.fillWidth: true

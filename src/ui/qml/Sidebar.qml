@@ -91,10 +91,14 @@ SidebarSurface {
                 id: recordButton
                 objectName: "recordButton"
                 visible: sidebar.recording !== null
-                text: Strings.t("录音")
+                // The picture alone, so that the import button keeps its whole label; the name
+                // is the tooltip and what screen readers say.
+                help: Strings.t("录音")
                 iconName: "mic"
+                implicitWidth: 34
                 raised: true
                 enabled: sidebar.recording !== null && sidebar.recording.canStart
+                Accessible.description: sidebar.recording !== null ? sidebar.recording.waitReason : ""
                 onClicked: recordPopover.visible ? recordPopover.close() : recordPopover.open()
                 RecordPopover {
                     id: recordPopover

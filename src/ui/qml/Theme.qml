@@ -113,8 +113,7 @@ QtObject {
     readonly property real sheetRadius: 12
     readonly property int popoverPadding: 20
     readonly property int exportPopoverWidth: 210
-    readonly property int recordPopoverWidth: 230
-    readonly property int meterLabelWidth: 58
+    readonly property int recordPopoverWidth: 250
     readonly property real fieldFill: 0.04
     readonly property real selectedRowFill: 0.07
     readonly property real hoverRowFill: 0.035

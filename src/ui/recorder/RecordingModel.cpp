@@ -129,6 +129,17 @@ bool RecordingModel::canStart() const
     return m_phase == Phase::Idle && m_window.isManaged() && !m_window.loading();
 }
 
+QString RecordingModel::waitReason() const
+{
+    if (m_phase != Phase::Idle)
+        return L(QStringLiteral("正在录音。"));
+    if (m_window.loading())
+        return L(QStringLiteral("正在读取…"));
+    if (!m_window.isManaged())
+        return L(QStringLiteral("录音保存在我的资料库中；请先回到我的资料库。"));
+    return {};
+}
+
 double RecordingModel::elapsed() const
 {
     return m_recorder ? m_recorder->elapsed() : m_sampleSeconds;

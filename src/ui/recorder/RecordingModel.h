@@ -37,6 +37,8 @@ class RecordingModel final : public QObject {
     Q_PROPERTY(bool active READ active NOTIFY phaseChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY phaseChanged)
     Q_PROPERTY(bool canStart READ canStart NOTIFY canStartChanged)
+    // Why a recording cannot start now, or empty.
+    Q_PROPERTY(QString waitReason READ waitReason NOTIFY canStartChanged)
     Q_PROPERTY(QString elapsedText READ elapsedText NOTIFY elapsedChanged)
     Q_PROPERTY(double elapsed READ elapsed NOTIFY elapsedChanged)
     // Meter positions, 0..1 over the last 60 dB.
@@ -68,6 +70,7 @@ public:
     bool active() const;
     bool busy() const { return m_phase != Phase::Idle; }
     bool canStart() const;
+    QString waitReason() const;
     double elapsed() const;
     QString elapsedText() const;
     double microphoneLevel() const;
