@@ -128,6 +128,7 @@ TEST_F(RecordingModelTest, RecordsPausesResumesAndStopsWithTheNoteSelected)
     const Recording note = *m_fixture.workspace->selectedRecord();
     EXPECT_EQ(note.status, QStringLiteral("ready"));
     EXPECT_GE(note.duration, paused + 1);
+    EXPECT_EQ(m_fixture.workspace->notice(), QStringLiteral("已收好，保存在资料库。"));
     EXPECT_FALSE(m_fixture.workspace->error().has_value());
 }
 

@@ -377,12 +377,14 @@ QCoro::Task<> RecordingModel::finish(Recording started)
         error = error ? error : lane.error() ? lane.error() : m_lane->live->error();
         notice = notice ? notice : lane.notice();
     }
-    report(notice, error);
+    report(notice ? notice : L(QStringLiteral("已收好，保存在资料库。")), error);
     releaseParts();
     co_await m_window.refresh();
     if (!self)
         co_return;
-    m_window.setSelectedID(noteID);
+    // Another library may have been opened meanwhile: the note is then in the home library.
+    if (m_window.isManaged())
+        m_window.setSelectedID(noteID);
     setPhase(Phase::Idle);
     Q_EMIT finished(noteID);
 }
