@@ -35,7 +35,6 @@ Popover {
                 iconName: modelData.icon
                 horizontalAlignment: Qt.AlignLeft
                 selected: popover.recording.sources === index
-                Accessible.role: Accessible.RadioButton
                 Accessible.checkable: true
                 Accessible.checked: selected
                 onClicked: popover.recording.sources = index
