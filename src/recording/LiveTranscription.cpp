@@ -68,8 +68,17 @@ QCoro::Task<> LiveTranscription::finish()
         co_await qCoro(this, &LiveTranscription::publishEnded);
     if (m_workspace.jobID())
         co_await m_workspace.whenJobEnds();
+    if (m_stopped)
+        co_return;
     co_await m_workspace.refresh();
     startJob();
     if (m_workspace.jobID())
         co_await m_workspace.whenJobEnds();
+}
+
+void LiveTranscription::stop()
+{
+    m_finishing = true;
+    m_stopped = true;
+    m_workspace.stopJob();
 }

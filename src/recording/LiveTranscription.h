@@ -32,6 +32,9 @@ public:
     // transcribes what is left and waits for that too. The Workspace's notice and error tell how
     // it went.
     QCoro::Task<> finish();
+    // The program quits: the chunk in progress stops (the finished ones are kept) and finish()
+    // starts nothing more; the rest waits for a later job.
+    void stop();
     // A failure to advance the note while recording (the transcription then waits for the end).
     const std::optional<QString> &error() const { return m_error; }
 
@@ -51,5 +54,6 @@ private:
     qint64 m_published = 0;
     bool m_busy = false;
     bool m_finishing = false;
+    bool m_stopped = false;
     std::optional<QString> m_error;
 };

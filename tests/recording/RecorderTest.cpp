@@ -332,3 +332,23 @@ TEST_F(RecordCommandTest, KilledRecordingIsRecoveredByTheNextRead)
     // Recovered once: a second read changes nothing.
     EXPECT_EQ(library.loadHomeNow().recordings[0], note);
 }
+
+// The server's sources, with the monitors of its outputs as the system's sound and the default
+// one marked.
+TEST_F(RecordCommandTest, ListsTheServersSources)
+{
+    QProcess cli;
+    startRecording(cli, {QStringLiteral("--list-devices")});
+    cli.waitForFinished(-1);
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const auto row = [&](const QString &name) {
+        for (const QString &line : lines) {
+            if (line.startsWith(name + QLatin1Char('\t')))
+                return line.section(QLatin1Char('\t'), 0, 2);
+        }
+        return QString();
+    };
+    EXPECT_EQ(row(QStringLiteral("speakers.monitor")), QStringLiteral("speakers.monitor\tsystem\t"));
+    EXPECT_EQ(row(QStringLiteral("room.monitor")), QStringLiteral("room.monitor\tsystem\t*"));
+}

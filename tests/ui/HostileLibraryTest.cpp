@@ -42,6 +42,7 @@ protected:
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<AudioController> audio;
     std::unique_ptr<QueueController> queue;
+    std::unique_ptr<RecordingModel> recording;
 
     QString image(const char *name) const
     {
@@ -71,7 +72,9 @@ protected:
         audio = std::make_unique<AudioController>();
         queue = std::make_unique<QueueController>(*library, prompts, *workspace,
                                                   ProcessingQueue(home.filePath(QStringLiteral("queue.json"))));
-        QmlInstances::set({workspace.get(), audio.get(), &WhisperDownloadState::shared(), &prompts, queue.get()});
+        recording = std::make_unique<RecordingModel>(root, *workspace, prompts, JobServices{}, RecordingModel::Notify());
+        QmlInstances::set({workspace.get(), audio.get(), &WhisperDownloadState::shared(), &prompts, queue.get(),
+                           recording.get()});
     }
 
     void TearDown() override { QmlInstances::set({}); }

@@ -2,6 +2,7 @@
 
 #include "DesktopPrompts.h"
 #include "QueueController.h"
+#include "RecordingModel.h"
 #include "playback/AudioController.h"
 #include "services/WhisperDownloadState.h"
 #include "workspace/Workspace.h"
@@ -10,7 +11,7 @@
 #include <QtQml/qqml.h>
 
 // The core's long-lived objects as QML singletons (AppWorkspace, AppAudio, AppDownloads, and the
-// desktop's AppPrompts and AppQueue). They are
+// desktop's AppPrompts, AppQueue and AppRecording). They are
 // made in C++ (by DesktopApp in the program, by fixtures in tests) and handed in through
 // QmlInstances::set before the first QML engine asks for them; QML never owns them. Only Main.qml
 // reaches them: views take what they need as required properties.
@@ -21,6 +22,7 @@ struct Set {
     WhisperDownloadState *downloads = nullptr;
     DesktopPrompts *prompts = nullptr;
     QueueController *queue = nullptr;
+    RecordingModel *recording = nullptr;
 };
 void set(const Set &instances);
 const Set &get();
@@ -79,4 +81,16 @@ struct AppQueueForeign {
     QML_SINGLETON
 public:
     static QueueController *create(QQmlEngine *, QJSEngine *) { return QmlInstances::shared(QmlInstances::get().queue); }
+};
+
+struct AppRecordingForeign {
+    Q_GADGET
+    QML_FOREIGN(RecordingModel)
+    QML_NAMED_ELEMENT(AppRecording)
+    QML_SINGLETON
+public:
+    static RecordingModel *create(QQmlEngine *, QJSEngine *)
+    {
+        return QmlInstances::shared(QmlInstances::get().recording);
+    }
 };

@@ -7,7 +7,8 @@ import Hushnote.Ui
 ApplicationWindow {
     id: window
     objectName: "mainWindow"
-    title: "Hushnote"
+    // A recording under way shows in the title, looked up again when the language changes.
+    title: Strings.language.length >= 0 ? AppRecording.windowTitle : "Hushnote"
     width: 1200
     height: 780
     minimumWidth: 960
@@ -43,7 +44,9 @@ ApplicationWindow {
         workspace: AppWorkspace
         downloads: AppDownloads
         queue: AppQueue
+        recording: AppRecording
         onQuitConfirmed: Qt.quit()
+        onRecordingQuestion: recordingQuit.ask()
     }
     // Closing the main window ends the program, the settings window with it.
     onClosing: (close) => {
@@ -71,9 +74,15 @@ ApplicationWindow {
             workspace: AppWorkspace
             audio: AppAudio
             queue: AppQueue
+            recording: AppRecording
             quitting: quitGuard.terminating
             onSettingsRequested: window.openSettings()
         }
+    }
+
+    RecordingQuitSheet {
+        id: recordingQuit
+        onStopChosen: quitGuard.stopRecordingAndQuit()
     }
 
     PromptDialogs {

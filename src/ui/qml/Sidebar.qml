@@ -4,7 +4,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Hushnote.Ui
 
-// The library sidebar: the product name, the import button, the scopes with their counts, the
+// The library sidebar: the product name, the import and record buttons, the recording under way, the scopes with their counts, the
 // projects, the list of notes in the current scope with "全选", and the processing queue's chip.
 SidebarSurface {
     id: sidebar
@@ -12,10 +12,13 @@ SidebarSurface {
     required property QtObject workspace
     required property NoteSelection selection
     required property QueuePanelModel queuePanel
+    // The window's recording (none in tests that leave it out).
+    property QtObject recording: null
 
     // Also the screenshot scenes' way in.
     function chooseScope(kind, projectID) { shell.chooseScope(kind, projectID) }
     function selectAll() { selection.selectAll() }
+    function openRecordPopover() { recordPopover.open() }
 
     ColumnLayout {
         anchors.fill: parent
@@ -68,18 +71,51 @@ SidebarSurface {
             }
         }
 
-        QuietButton {
-            objectName: "importButton"
+        RowLayout {
             Layout.fillWidth: true
             Layout.leftMargin: Theme.spacingSmall + 2
             Layout.rightMargin: Theme.spacingSmall + 2
             Layout.bottomMargin: Theme.spacing
-            text: sidebar.shell.importLabel
-            iconName: "plus"
-            raised: true
-            horizontalAlignment: Qt.AlignLeft
-            enabled: !sidebar.shell.loading
-            onClicked: sidebar.shell.chooseAudio()
+            spacing: Theme.spacingSmall
+            QuietButton {
+                objectName: "importButton"
+                Layout.fillWidth: true
+                text: sidebar.shell.importLabel
+                iconName: "plus"
+                raised: true
+                horizontalAlignment: Qt.AlignLeft
+                enabled: !sidebar.shell.loading
+                onClicked: sidebar.shell.chooseAudio()
+            }
+            QuietButton {
+                id: recordButton
+                objectName: "recordButton"
+                visible: sidebar.recording !== null
+                // The picture alone, so that the import button keeps its whole label; the name
+                // is the tooltip and what screen readers say.
+                help: Strings.t("录音")
+                iconName: "mic"
+                implicitWidth: 34
+                raised: true
+                enabled: sidebar.recording !== null && sidebar.recording.canStart
+                Accessible.description: sidebar.recording !== null ? sidebar.recording.waitReason : ""
+                onClicked: recordPopover.visible ? recordPopover.close() : recordPopover.open()
+                RecordPopover {
+                    id: recordPopover
+                    y: parent.height + 6
+                    x: parent.width - width
+                    recording: sidebar.recording
+                }
+            }
+        }
+
+        RecordingBar {
+            Layout.fillWidth: true
+            Layout.leftMargin: Theme.spacingSmall + 2
+            Layout.rightMargin: Theme.spacingSmall + 2
+            Layout.bottomMargin: Theme.spacing
+            visible: sidebar.recording !== null && sidebar.recording.busy
+            recording: sidebar.recording
         }
 
         ScopeEntry {

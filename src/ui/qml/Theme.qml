@@ -21,6 +21,9 @@ QtObject {
     readonly property color selectionText: canvas
     // Errors inside sheets.
     readonly property color danger: Qt.rgba(0.93, 0.45, 0.42, 1)
+    // The mark of a recording under way.
+    readonly property color recordingRed: Qt.rgba(0.94, 0.36, 0.33, 1)
+    function recordingRedAt(opacity) { return Qt.rgba(0.94, 0.36, 0.33, opacity) }
 
     function white(opacity) { return Qt.rgba(1, 1, 1, opacity) }
     function amberAt(opacity) { return Qt.rgba(0.86, 0.68, 0.41, opacity) }
@@ -110,6 +113,7 @@ QtObject {
     readonly property real sheetRadius: 12
     readonly property int popoverPadding: 20
     readonly property int exportPopoverWidth: 210
+    readonly property int recordPopoverWidth: 250
     readonly property real fieldFill: 0.04
     readonly property real selectedRowFill: 0.07
     readonly property real hoverRowFill: 0.035

@@ -11,6 +11,8 @@ Item {
     required property QtObject audio
     // The processing queue's controller (none in tests that leave the queue out).
     property QtObject queue: null
+    // The window's recording (none in tests that leave it out).
+    property QtObject recording: null
     property bool quitting: false
     signal settingsRequested()
 
@@ -37,6 +39,7 @@ Item {
             workspace: root.workspace
             selection: selection
             queuePanel: queuePanel
+            recording: root.recording
         }
         Rectangle { Layout.preferredWidth: 1; Layout.fillHeight: true; color: Theme.line }
 

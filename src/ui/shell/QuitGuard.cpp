@@ -1,6 +1,7 @@
 #include "QuitGuard.h"
 
 #include "QueueController.h"
+#include "RecordingModel.h"
 #include "platform/Localization.h"
 #include "services/WhisperDownloadState.h"
 #include "workspace/Workspace.h"
@@ -15,6 +16,8 @@ bool QuitGuard::busy() const
         return true;
     if (m_queue && m_queue->running())
         return true;
+    if (m_recording && m_recording->busy())
+        return true;
     return m_downloads && m_downloads->busy();
 }
 
@@ -24,6 +27,10 @@ bool QuitGuard::requestQuit()
         return false;
     if (!busy())
         return true;
+    if (m_recording && m_recording->active() && !m_recordingAnswered) {
+        Q_EMIT recordingQuestion();
+        return false;
+    }
     m_terminating = true;
     Q_EMIT changed();
     if (m_workspace && m_workspace->jobID()) {
@@ -41,6 +48,8 @@ bool QuitGuard::requestQuit()
         m_downloads->cancel();
     if (m_queue)
         m_queue->stopRunning();
+    if (m_recording)
+        m_recording->stopForQuit();
     stopThenQuit();
     return false;
 }
@@ -54,8 +63,17 @@ QCoro::Task<> QuitGuard::stopThenQuit()
         co_await qCoro(m_downloads.data(), &WhisperDownloadState::busyChanged);
     while (self && m_queue && m_queue->running())
         co_await qCoro(m_queue.data(), &QueueController::runningChanged);
+    if (self && m_recording)
+        co_await m_recording->whenIdle();
     while (self && m_workspace && m_workspace->loading())
         co_await qCoro(m_workspace.data(), &Workspace::loadingChanged);
     if (self)
+        Q_EMIT quitConfirmed();
+}
+
+void QuitGuard::stopRecordingAndQuit()
+{
+    m_recordingAnswered = true;
+    if (requestQuit())
         Q_EMIT quitConfirmed();
 }

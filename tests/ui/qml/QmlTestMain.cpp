@@ -1,8 +1,9 @@
 // Runs every tst_*.qml of this folder with the Hushnote.Ui module importable and the program's
-// singletons (AppWorkspace, AppAudio, AppDownloads, AppPrompts, AppQueue) on a throwaway home library.
+// singletons (AppWorkspace, AppAudio, AppDownloads, AppPrompts, AppQueue, AppRecording) on a throwaway home library.
 #include "app/DesktopPrompts.h"
 #include "app/OfflineNetwork.h"
 #include "app/QmlForeignTypes.h"
+#include "recorder/RecordingModel.h"
 #include "library/NativeLibrary.h"
 #include "platform/Preferences.h"
 #include "playback/AudioController.h"
@@ -33,7 +34,10 @@ public Q_SLOTS:
         m_audio = std::make_unique<AudioController>();
         m_queue = std::make_unique<QueueController>(*m_library, m_prompts, *m_workspace,
                                                     ProcessingQueue(m_home.filePath(QStringLiteral("queue.json"))));
-        QmlInstances::set({m_workspace.get(), m_audio.get(), &WhisperDownloadState::shared(), &m_prompts, m_queue.get()});
+        m_recording = std::make_unique<RecordingModel>(m_library->root(), *m_workspace, m_prompts, JobServices{},
+                                                       RecordingModel::Notify());
+        QmlInstances::set({m_workspace.get(), m_audio.get(), &WhisperDownloadState::shared(), &m_prompts, m_queue.get(),
+                           m_recording.get()});
     }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<AudioController> m_audio;
     std::unique_ptr<QueueController> m_queue;
+    std::unique_ptr<RecordingModel> m_recording;
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(hushnote, Setup)

@@ -51,9 +51,13 @@ QtObject {
         "person.crop.circle": "M12 3a9 9 0 1 0 0.01 0z M12 7.5a3 3 0 1 0 0.01 0z M6.5 18.5a6.5 6.5 0 0 1 11 0",
         "square.grid.2x2": "M4 4h7v7H4z M13 4h7v7h-7z M4 13h7v7H4z M13 13h7v7h-7z",
         "globe": "M12 3a9 9 0 1 0 0.01 0z M3 12h18 M12 3c-3 3.5 -3 14.5 0 18 M12 3c3 3.5 3 14.5 0 18",
-        "info.circle": "M12 3a9 9 0 1 0 0.01 0z M12 11v6 M12 7.5v0.3"
+        "info.circle": "M12 3a9 9 0 1 0 0.01 0z M12 11v6 M12 7.5v0.3",
+        // Recording
+        "mic": "M12 3a3 3 0 0 0 -3 3v6a3 3 0 0 0 6 0V6a3 3 0 0 0 -3 -3z M5.5 11a6.5 6.5 0 0 0 13 0 M12 17.5V21 M8.5 21h7",
+        "stop.fill": "M6.5 6.5h11v11h-11z",
+        "record.fill": "M12 6.5a5.5 5.5 0 1 0 0.01 0z"
     })
-    readonly property var filled: ({ "play.fill": true, "pause.fill": true })
+    readonly property var filled: ({ "play.fill": true, "pause.fill": true, "stop.fill": true, "record.fill": true })
     // Dots need a wider pen to show.
     readonly property var wide: ({ "ellipsis": true })
 }
