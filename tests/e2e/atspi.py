@@ -5,6 +5,7 @@
 # where it hung.
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -71,7 +72,7 @@ class Program:
     def __init__(self, executable, home):
         env = dict(os.environ, HOME=home.path, XDG_DATA_HOME=os.path.join(home.path, "data"),
                    XDG_CONFIG_HOME=os.path.join(home.path, "config"), QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                   QT_QPA_PLATFORM="xcb")
+                   QT_QPA_PLATFORM="xcb", PULSE_SERVER=os.environ.get("PULSE_SERVER", "unix:/nonexistent/no-sound"))
         self.process = subprocess.Popen([executable], env=env)
 
     def applications(self):
@@ -104,20 +105,63 @@ class Program:
     def quit(self):
         """Quits with Ctrl+Q, as a person does, and expects exit status 0 (a sanitizer report makes it
         non-zero)."""
-        # Keys go to the window with the keyboard focus: a click on the window's heading gives it.
-        heading = self.wait_for("the window's heading", lambda n: n.getRole() == pyatspi.ROLE_HEADING and showing(n))
-        click(heading)
-        print("quitting with Ctrl+Q", flush=True)
-        pyatspi.Registry.generateKeyboardEvent(CONTROL, None, pyatspi.KEY_LOCKMODIFIERS)
-        pyatspi.Registry.generateKeyboardEvent(ord("q"), None, pyatspi.KEY_SYM)
-        pyatspi.Registry.generateKeyboardEvent(CONTROL, None, pyatspi.KEY_UNLOCKMODIFIERS)
+        self.focus()
+        self.keys_until("the program to exit", quit_keys, lambda: self.process.poll() is not None)
         status = self.process.wait()
         assert status == 0, "the program exited with status %d" % status
+
+    def focus(self):
+        """Keys go to the window with the keyboard focus: a click on the window's heading gives it."""
+        heading = self.wait_for("the window's heading", lambda n: n.getRole() == pyatspi.ROLE_HEADING and showing(n))
+        click(heading)
+        self.wait_for("the window active", lambda n: n.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW)
+                      and n.getState().contains(pyatspi.STATE_ACTIVE))
+
+    def keys_until(self, what, send, done):
+        """Sends keys until done() holds. A synthesised key can be lost on a busy machine, as a
+        person's can: after half a minute without effect (not a limit: the runner's limit ends a
+        run that hangs) the window is focused again, the keys sent again and where it stands is
+        printed."""
+        print("waiting for " + what, flush=True)
+        while True:
+            send()
+            deadline = time.monotonic() + 30
+            while time.monotonic() < deadline:
+                if done():
+                    return
+                time.sleep(0.2)
+            self.describe("no sign of %s half a minute after the keys" % what)
+            if self.process.poll() is None:
+                self.focus()
+
+    def describe(self, why):
+        """Prints what the window shows and where each of the program's threads is."""
+        print(why + "; showing:", flush=True)
+        for node in self.nodes():
+            try:
+                if showing(node) and node.name:
+                    print("  %s %r" % (node.getRoleName(), node.name), flush=True)
+            except Exception:
+                pass
+        if shutil.which("gdb"):
+            subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt 25"],
+                           stdin=subprocess.DEVNULL, stderr=subprocess.STDOUT)
 
     def kill(self):
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+
+
+def quit_keys():
+    print("pressing Ctrl+Q", flush=True)
+    pyatspi.Registry.generateKeyboardEvent(CONTROL, None, pyatspi.KEY_LOCKMODIFIERS)
+    pyatspi.Registry.generateKeyboardEvent(ord("q"), None, pyatspi.KEY_SYM)
+    pyatspi.Registry.generateKeyboardEvent(CONTROL, None, pyatspi.KEY_UNLOCKMODIFIERS)
+
+
+def escape():
+    pyatspi.Registry.generateKeyboardEvent(0xff1b, None, pyatspi.KEY_SYM)
 
 
 def press(node, action_names=("press", "Press", "click", "Toggle", "toggle")):

@@ -12,7 +12,7 @@ import sys
 
 import pyatspi
 
-from atspi import Home, Program, click, press, showing
+from atspi import Home, Program, click, escape, press, showing
 
 NOTE = "0A0A0A0A-0000-4000-8000-00000000000A"
 STATES = (pyatspi.STATE_ENABLED, pyatspi.STATE_CHECKED, pyatspi.STATE_SELECTED, pyatspi.STATE_PRESSED,
@@ -49,10 +49,6 @@ def buttons(program):
     return names
 
 
-def escape():
-    pyatspi.Registry.generateKeyboardEvent(0xff1b, None, pyatspi.KEY_SYM)
-
-
 home = Home()
 try:
     home.add_note(NOTE, "Weekly sync", summary="# Minutes\n\nDecided to ship.",
@@ -78,10 +74,9 @@ try:
             program.wait_for("something to change after pressing %r" % name, lambda n: signature(program) != before)
             if name in VIEWS:
                 continue
-            escape()
             # Back where it was: every button of the window showing again and nothing more.
-            program.wait_for("the window back after %r" % name,
-                             lambda n: set(buttons(program)) - {name} == set(baseline) - {name})
+            program.keys_until("the window back after %r" % name, escape,
+                               lambda: set(buttons(program)) - {name} == set(baseline) - {name})
         program.quit()
     finally:
         program.kill()

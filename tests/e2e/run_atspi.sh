@@ -32,7 +32,10 @@ for attempt in 1 2 3 4 5; do
   xvfb=
 done
 [ -n "$xvfb" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display" PYTHONDONTWRITEBYTECODE=1
+# A runtime folder of this run's own: the accessibility bus's socket is named there by display
+# number alone, and the number is reused by the next run.
+mkdir -m 700 "$work/runtime"
+export DISPLAY=":$display" PYTHONDONTWRITEBYTECODE=1 XDG_RUNTIME_DIR="$work/runtime"
 
 status=0
 dbus-run-session -- sh -c '
