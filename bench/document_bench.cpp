@@ -5,13 +5,13 @@
 //     (the play head moving 0.1 s each time, the active row changing every 6 s), against 1,000
 //     ticks of the controller alone. The target is well under a millisecond per tick.
 // Usage: document_bench [segments]
+#include "BenchSupport.h"
 #include "app/OfflineNetwork.h"
 #include "app/QmlForeignTypes.h"
 #include "library/NativeLibrary.h"
 #include "library/RecordCodec.h"
 #include "playback/AudioController.h"
 #include "playback/AudioPlayer.h"
-#include "workspace/UserPrompts.h"
 #include "workspace/Workspace.h"
 
 #include <QDir>
@@ -35,16 +35,7 @@ Q_IMPORT_QML_PLUGIN(Hushnote_UiPlugin)
 
 namespace {
 
-class NoPrompts final : public UserPrompts {
-public:
-    QCoro::Task<std::optional<QString>> chooseFolder(QString, QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseAudioFile(QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString, QString, QString) override
-    {
-        co_return std::nullopt;
-    }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
-};
+using BenchSupport::NoPrompts;
 
 // A player that is always playing and whose play head the benchmark moves.
 class BenchPlayer final : public AudioPlayer {

@@ -3,10 +3,10 @@
 // start and at the end of the note (it must not grow with the segments already saved), and the
 // ratio to ffmpeg decoding the same file once from end to end.
 // Usage: job_bench [hours]   (default 12)
+#include "BenchSupport.h"
 #include "library/NativeLibrary.h"
 #include "services/ModelConfiguration.h"
 #include "services/SummaryPreferences.h"
-#include "workspace/UserPrompts.h"
 #include "workspace/Workspace.h"
 
 #include <QCoreApplication>
@@ -23,13 +23,8 @@
 
 namespace {
 
-class NoPrompts final : public UserPrompts {
-public:
-    QCoro::Task<std::optional<QString>> chooseFolder(QString, QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseAudioFile(QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString, QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
-};
+using BenchSupport::NoPrompts;
+using BenchSupport::spin;
 
 bool runFFmpeg(const QStringList &arguments)
 {
@@ -37,12 +32,6 @@ bool runFFmpeg(const QStringList &arguments)
     process.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-v"), QStringLiteral("error"),
                                                         QStringLiteral("-y")} + arguments);
     return process.waitForFinished(-1) && process.exitCode() == 0;
-}
-
-void spin(const std::function<bool()> &done)
-{
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
 }
 
 double average(const std::vector<qint64> &values, size_t from, size_t to)

@@ -6,11 +6,11 @@
 //     LibraryReader::read against python3 loading the same files with its json module, then the
 //     first search and the following searches with short queries (target: under 50 ms a call).
 // bench/library.sh times hushnote-cli itself against python3 on the generated library.
+#include "BenchSupport.h"
 #include "library/LibraryReader.h"
 #include "library/NativeLibrary.h"
 #include "library/RecordCodec.h"
 #include "library/SearchText.h"
-#include "workspace/UserPrompts.h"
 #include "workspace/Workspace.h"
 
 #include <QCoreApplication>
@@ -30,13 +30,7 @@
 
 namespace {
 
-class NoPrompts final : public UserPrompts {
-public:
-    QCoro::Task<std::optional<QString>> chooseFolder(QString, QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseAudioFile(QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString, QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
-};
+using BenchSupport::NoPrompts;
 
 QString sentence(QRandomGenerator &random, int characters)
 {

@@ -4,12 +4,12 @@
 // the complete transcript against the time the same engine takes for the whole file after the
 // fact. The first should be about one chunk's transcription, the second all of them.
 // Usage: record_bench [minutes]   (default 10; bench/record.sh starts the sound server)
+#include "BenchSupport.h"
 #include "library/NativeLibrary.h"
 #include "recording/LiveTranscription.h"
 #include "recording/Recorder.h"
 #include "services/ModelConfiguration.h"
 #include "services/SummaryPreferences.h"
-#include "workspace/UserPrompts.h"
 #include "workspace/Workspace.h"
 
 #include <QCoreApplication>
@@ -24,19 +24,8 @@
 
 namespace {
 
-class NoPrompts final : public UserPrompts {
-public:
-    QCoro::Task<std::optional<QString>> chooseFolder(QString, QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseAudioFile(QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<std::optional<QString>> chooseSaveLocation(QString, QString, QString) override { co_return std::nullopt; }
-    QCoro::Task<bool> confirmCloudUpload(QString, QString, QString, QString) override { co_return false; }
-};
-
-void spin(const std::function<bool()> &done)
-{
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-}
+using BenchSupport::NoPrompts;
+using BenchSupport::spin;
 
 // The closures outlive their coroutines: their captures are read after the first suspension.
 template <typename T> T await(QCoro::Task<T> task)

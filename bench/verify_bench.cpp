@@ -56,7 +56,7 @@ int main(int argc, char **argv)
     }
 
     QString checksum = sha256sum(path); // also brings the file into the page cache for both runs
-    const WhisperModel model{QStringLiteral("bench"), QStringLiteral("Bench"), size, checksum};
+    const WhisperModel model{QStringLiteral("bench"), QStringLiteral("Bench"), size, checksum, {}, {}};
     const qint64 reference = bestOf(3, [&] { checksum = sha256sum(path); });
     const qint64 ours = bestOf(3, [&] { WhisperModels::verify(path, model); });
 
