@@ -622,7 +622,8 @@ TEST_F(CliTest, AModelOfOnesOwnIsAddedUsedAndTranscribesThroughTheRealHelper)
     const CliResult second = run({QStringLiteral("model"), QStringLiteral("add"), GeneratedWhisper::modelFile()});
     ASSERT_EQ(second.status, 0);
     EXPECT_EQ(second.outText(), QStringLiteral("generated-model\n"));
-    ASSERT_EQ(run({QStringLiteral("model"), QStringLiteral("use"), QStringLiteral("my-chinese")}).status, 0);
+    const CliResult used = run({QStringLiteral("model"), QStringLiteral("use"), QStringLiteral("my-chinese")});
+    ASSERT_EQ(used.status, 0) << used.errText().toStdString();
     const CliResult listed = run({QStringLiteral("model"), QStringLiteral("list")});
     EXPECT_TRUE(listed.outText().contains(QStringLiteral("my-chinese\t*\tadded\tMy Chinese\n"))) << listed.outText().toStdString();
     // The configuration file names the added model and accepts it back.

@@ -291,7 +291,9 @@ TEST_F(ShellTest, DroppedFilesAreImportedInTurnAndAFailureWaitsToBeSeen)
     EXPECT_TRUE(workspace->isIdle());
 
     workspace->setError(std::nullopt);
-    ASSERT_TRUE(waitUntil([&] { return queue.pending() == 0 && workspace->isIdle(); }));
+    // Until the queue has seen its last import end: it must not be left waiting on the workspace.
+    ASSERT_TRUE(waitUntil([&] { return !queue.draining() && workspace->isIdle(); }));
+    EXPECT_EQ(queue.pending(), 0);
     EXPECT_EQ(workspace->records().size(), 6u);
     EXPECT_FALSE(workspace->error().has_value());
 }

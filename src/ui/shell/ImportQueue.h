@@ -26,6 +26,8 @@ public:
     Workspace *workspace() const { return m_workspace; }
     void setWorkspace(Workspace *workspace);
     int pending() const { return int(m_paths.size()); }
+    // Still working through the files: one is being imported, or the next waits its turn.
+    bool draining() const { return m_draining; }
 
     // Queues the local files among the URLs (others are ignored); true when any was queued.
     Q_INVOKABLE bool addUrls(const QList<QUrl> &urls);
