@@ -271,6 +271,9 @@ QCoro::Task<> WorkspaceJob::run(std::unique_ptr<WorkspaceJob> job)
             co_return;
         }
     }
+    // Let go of the note before anyone hears the job ended: the next job on it (the summary after
+    // the transcript, the next minute of a recording) may start at once.
+    job->m_claim.reset();
     job->end();
 }
 
