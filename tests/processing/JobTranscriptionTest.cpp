@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QThreadPool>
 
+#include <utility>
+
 using JobTest::Fixture;
 
 TEST(JobTranscription, SavesEveryChunkAndShowsProgressInOrder)
@@ -162,6 +164,27 @@ TEST(JobTranscription, StopKeepsFinishedChunksAndTheNextJobResumes)
     EXPECT_EQ(stored.segments[3].start, 180);
     EXPECT_EQ(stored.segments[3].text, QStringLiteral("第5段")); // the fifth call of the fake overall
     EXPECT_EQ(stored.segments[9].end, 600);
+}
+
+TEST(JobTranscription, AJobStartedTheMomentTheLastOneEndsFindsTheNoteFree)
+{
+    Fixture f;
+    const Recording note = f.importNote(AudioFixtures::tone(QStringLiteral("wav"), 61, 16000, 1));
+    f.onChunk = [&](int call) {
+        if (call == 1)
+            f.workspace->stopJob();
+    };
+    // Started again from the very signal that says the stopped job has ended, as the next minute
+    // of a recording or the summary after a queued transcript is.
+    bool again = false;
+    QObject::connect(f.workspace.get(), &Workspace::jobIDChanged, [&] {
+        if (!f.workspace->jobID() && !std::exchange(again, true))
+            f.workspace->startJob(false, SummaryPreferences());
+    });
+    f.workspace->startJob(false, SummaryPreferences());
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return again && !f.workspace->jobID(); }, 120000));
+    EXPECT_FALSE(f.workspace->error()) << f.workspace->error()->toStdString();
+    EXPECT_EQ(f.onDisk(note.id).completedChunks, 2);
 }
 
 TEST(JobTranscription, FailuresKeepEveryEarlierChunk)
